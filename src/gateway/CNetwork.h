@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// One TCP connection to the gateway (non-blocking socket) with its state and two error fields.
+// Errors are Winsock-numbered codes (platform/SocketError.h) or the program's own (100002...).
+// Every wait blocks in poll() for the remaining time of its CTimer; nothing spins.
+// Connect-completed and closed events come from socket readiness and take effect in
+// pumpMessages(), as the window-message notifications of the original platform did.
+class CNetwork
+{
+public:
+    enum State { Connecting = 0, Connected = 1, Closed = 2 };
+
+    CNetwork();
+    virtual ~CNetwork();  // closes the socket
+    CNetwork(const CNetwork&) = delete;
+    CNetwork& operator=(const CNetwork&) = delete;
+
+    // address: a dotted IPv4 address or a host name, as typed. timeoutMs is scaled (CTimer::Timeout).
+    bool connect(const std::string& address, uint16_t port, uint32_t timeoutMs);
+    bool disconnect();
+
+    // Up to length bytes within timeoutMs: the count (0 at end of stream) or -1 with lastError set
+    // (10035 when the time ran out, 10038 after the peer closed).
+    int receiveSome(uint8_t* buffer, size_t length, uint32_t timeoutMs);
+    // What is there now, without waiting: the count, 0 at end of stream, or -1 (10035: nothing there).
+    int receiveNow(uint8_t* buffer, size_t length);
+    // The whole buffer, continuing partial and would-block sends within timeoutMs.
+    // False with lastError set when it could not all go out.
+    bool sendAll(const uint8_t* data, size_t length, uint32_t timeoutMs = 60000);
+
+    // Handles pending connect and close events without waiting.
+    void pumpMessages();
+
+    int getState() const { return m_state; }
+    int getConnectError() const { return m_connectError; }
+    int getLastError() const { return m_lastError; }
+    void setLastError(int code) { m_lastError = code; }
+
+protected:
+    virtual void OnConnect(int error);
+    virtual void OnClose(int error);
+
+    int m_socket = -1;
+    int m_state = Closed;
+    int m_connectError = 0;
+    int m_lastError = 0;
+};

@@ -1,0 +1,31 @@
+#include "platform/DialogLink.h"
+
+void CDialogLink::addLine(const std::string& line)
+{
+    invokeOnDialogThread([&] { onStatusLine(line); });
+}
+
+long CDialogLink::sendMessage(unsigned message, long wParam, long lParam)
+{
+    long result = 0;
+    invokeOnDialogThread([&] { result = onMessage(message, wParam, lParam); });
+    return result;
+}
+
+bool CDialogLink::chooseFile(int jobMode, std::string& path)
+{
+    bool confirmed = false;
+    invokeOnDialogThread([&] { confirmed = onChooseFile(jobMode, path); });
+    return confirmed;
+}
+
+void CDialogLink::messageBox(const std::string& text)
+{
+    invokeOnDialogThread([&] { onMessageBox(text); });
+}
+
+void CDirectDialogLink::invokeOnDialogThread(const std::function<void()>& fn)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    fn();
+}
