@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <thread>
 
@@ -22,14 +23,14 @@ public:
 
     // run()'s answer, once the thread has been joined.
     int exitCode() const { return m_exitCode; }
-    uint32_t threadId() const { return m_threadId; }
+    uint32_t threadId() const { return m_threadId.load(); }
 
 protected:
     virtual int run() = 0;
 
 private:
     std::thread m_thread;
-    uint32_t m_threadId = 0;
+    std::atomic<uint32_t> m_threadId{0};
     bool m_started = false;
     int m_exitCode = 0;
 };
