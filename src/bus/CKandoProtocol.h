@@ -1,0 +1,109 @@
+#pragma once
+
+#include "bus/BusFrame.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CDialogLink;
+class CFileManager;
+class CKandoNetwork;
+class CMessage;
+
+// The job's bus-module protocol: the single SKD commands, the SKD records of the backup
+// file, and the SKD backup and restore sequences. One instance per job, used on the worker
+// thread (and by the SKD choice handler on the dialog thread while the worker waits).
+// Nothing here fails the job: failures become status lines.
+class CKandoProtocol
+{
+public:
+    CKandoProtocol() = default;
+    virtual ~CKandoProtocol() = default;
+    CKandoProtocol(const CKandoProtocol&) = delete;
+    CKandoProtocol& operator=(const CKandoProtocol&) = delete;
+
+    // Takes the dialog and fetches the job's bus connection, backup file and status sink.
+    void init(CDialogLink* dialog);
+
+    // --- the job's SKD stage ---
+    // Asks the dialog for the SKD choice (WM_SKD_CHOOSE); true when the SKD list is not empty.
+    bool requestSKDChoice();
+    // Mode 1: backup of the chosen SKDs, mode 2: restore. Always true.
+    bool runSKDJob(float version, int mode);
+    void setProgMode(int on);
+    void resetBus(uint8_t address);
+
+    // Dialog thread, inside WM_SKD_CHOOSE: done flag, the chosen list appended (when given),
+    // master = an SKD number (0 for none).
+    void storeChoice(int done, const std::vector<std::string>* list, uint32_t master);
+    int choiceDone() const { return m_choiceDone; }
+    const std::vector<std::string>& skdList() const { return m_skdList; }
+    uint32_t master() const { return m_master; }
+
+    // Appends the numbers ("1".."8") of the SKDs that answer a presence probe; answers how many.
+    int listBusSKD(std::vector<std::string>& list);
+    // The display name of an address: its SKD number, or text 168 for all SKDs.
+    std::string formatSKD(uint8_t address) const;
+
+    // --- single commands ---
+    void cleanSKD(uint8_t address);
+    void compDB(uint8_t address);
+    int getSKDCrc(uint8_t address, CReplyRecord& record);
+    void backupSKDCrc(uint8_t address);
+    int lookupBusForId(uint8_t address);
+    int readSKDCfg(uint8_t address, CReplyRecord& record);
+    int writeSKDCfg(uint8_t address, const uint8_t* cfg);  // CFG_SIZE bytes
+    void backupSKDCfg(uint8_t address);
+    int restoreSKDCfg(uint8_t address);
+    int restoreMasterCfg(uint8_t masterAddress);
+
+    // 1 when the exchange counts as answered (always for 207 and 255, after 300 ms).
+    int awaitReply(CBusMessage& message, size_t headerSize, uint32_t timeoutMs);
+
+    // --- backup file records (SKD number from the record's source address) ---
+    void storeSKDData(const CReplyRecord& record);
+    void storeSKDCrc(const CReplyRecord& record);
+    void storeSKDCfg(const CReplyRecord& record);
+    void storeMaster(uint8_t address);
+    // The stored length (0 when DataLength is missing or 0), or -1 when the file's image is
+    // unusable: length negative or above the buffer, Data missing or shorter than the length.
+    // buffer holds REPLY_BUFFER bytes.
+    int32_t loadSKDData(int number, uint8_t* buffer);
+    // CRC_SIZE when the whole CRC record was found, else 0 (buffer untouched).
+    int loadSKDCrc(int number, uint8_t* buffer);
+    // CFG_SIZE when the configuration record was found, else 0.
+    int loadSKDCfg(int number, uint8_t* buffer);
+    uint8_t loadMaster();
+
+    // --- sequences ---
+    void backupSKD(const std::vector<std::string>& list, uint8_t masterAddress);
+    void backupTemplates(uint8_t address);
+    void restoreSKD();
+    void compareSKDLists(std::vector<std::string>& restoreList, bool masterFlag);
+    void cleanAllSKD();
+    // Writes the template area from data (storedLength bytes; the rest of the area as zeros).
+    void restoreTemplates(uint8_t address, const uint8_t* data, int32_t storedLength);
+    // 1 when the SKD's CRC equals the CRC_SIZE expected bytes; expected null: no CRC to
+    // compare with, the check fails.
+    int checkSKDCrc(uint8_t address, const uint8_t* expected);
+    // The numbers of the SKDs on the bus whose check fails, joined by ", ".
+    std::string checkAllSKDCrc(const uint8_t* expected);
+
+private:
+    // Error report line 143 with the bus connection's last error.
+    void report(const std::string& callName, int messageId);
+    // Error report with text 162 naming the SKD.
+    void reportNoReply(const std::string& callName, uint8_t address);
+    bool send(const CBusMessage& message);
+    void pause(uint32_t ms);
+
+    int m_choiceDone = 0;
+    std::vector<std::string> m_skdList;
+    uint32_t m_master = 0;
+    CDialogLink* m_dialog = nullptr;
+    CKandoNetwork* m_network = nullptr;
+    CFileManager* m_fileManager = nullptr;
+    CMessage* m_message = nullptr;
+};
