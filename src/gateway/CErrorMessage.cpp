@@ -43,8 +43,11 @@ std::string CErrorMessage::getText(int code) const
 
 void reportError(const std::string& callName, int messageId, int code)
 {
-    CMessage* messages = CMessage::getInstance();
+    reportError(callName, CMessage::getInstance()->loadText(messageId), code);
+}
+
+void reportError(const std::string& callName, const std::string& messageText, int code)
+{
     const std::string errorText = CErrorMessage().getText(code);
-    const std::string messageText = cutUtf8(messages->loadText(messageId), kPartLimit);
-    messages->post(143, callName, messageText, errorText, code);
+    CMessage::getInstance()->post(143, callName, cutUtf8(messageText, kPartLimit), errorText, code);
 }

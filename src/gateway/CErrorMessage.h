@@ -37,3 +37,5 @@ public:
 // name, the text of message id, the text of the error code and the code. Both protocols
 // report through this one function.
 void reportError(const std::string& callName, int messageId, int code);
+// The same report with a message text the caller has already expanded (cut to 254 bytes).
+void reportError(const std::string& callName, const std::string& messageText, int code);
