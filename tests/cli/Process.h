@@ -1,0 +1,47 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A program of the build folder run as a child process, its output caught in files.
+// The destructor kills it if it still runs, so nothing outlives the test.
+class Process
+{
+public:
+    // stdinText: what the child reads on standard input (nothing: /dev/null).
+    Process(const std::vector<std::string>& args, const std::string& outputDir, const std::string& stdinText = {},
+            const std::vector<std::string>& extraEnv = {});
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool started() const { return m_pid > 0; }
+    bool running();
+    // The exit status, or -1 when it did not end within the limit (it is then killed)
+    // or ended by a signal.
+    int wait(std::chrono::milliseconds limit);
+    // SIGTERM, then SIGKILL when it does not end within the grace time.
+    int stop(std::chrono::milliseconds grace = std::chrono::seconds(5));
+
+    std::string out() const;
+    std::string err() const;
+    std::vector<std::string> outLines() const;
+
+private:
+    pid_t m_pid = -1;
+    int m_status = -1;
+    bool m_done = false;
+    std::string m_outPath;
+    std::string m_errPath;
+    std::string m_inPath;
+};
+
+std::string readFile(const std::string& path);
+std::vector<std::string> splitLines(const std::string& text);
+
+}  // namespace testsupport
