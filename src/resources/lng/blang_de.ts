@@ -77,7 +77,7 @@
     </message>
     <message id="IDS_105">
         <source>Restaurar datos de configuración transfiriéndolos del PC al NEXO.</source>
-        <translation>Konfigurationsdaten wiederherstellen: vom PC zum NEXO übertragen.</translation>
+        <translation>Konfigurationsdaten wiederherstellen, indem sie vom PC zum NEXO übertragen werden.</translation>
     </message>
     <message id="IDS_106">
         <source>Cargar datos de configuración del NEXO al PC.</source>
