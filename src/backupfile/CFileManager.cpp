@@ -1,0 +1,182 @@
+#include "backupfile/CFileManager.h"
+
+#include "backupfile/CBase64.h"
+#include "backupfile/CProperty.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include <locale.h>
+
+namespace {
+
+CFileManager* g_fileManager = nullptr;
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Leading blanks, optional sign, digits up to the first non-digit; no digits reads as 0.
+// Out-of-range numbers are clamped rather than wrapped.
+int32_t parseLeadingInt(const std::string& text)
+{
+    size_t i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    int64_t magnitude = 0;
+    const int64_t limit = negative ? -int64_t(std::numeric_limits<int32_t>::min()) : std::numeric_limits<int32_t>::max();
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+        magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude > limit)
+            magnitude = limit;  // keep reading digits, the result stays clamped
+    }
+    return static_cast<int32_t>(negative ? -magnitude : magnitude);
+}
+
+// The leading decimal number ("." as the point, whatever the process locale says),
+// narrowed to float. Hexadecimal, "inf" and "nan" are not decimal numbers and read as 0.
+float parseLeadingFloat(const std::string& text)
+{
+    size_t i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    if (i >= text.size() || !(isDigit(text[i]) || (text[i] == '.' && i + 1 < text.size() && isDigit(text[i + 1]))))
+        return 0.0f;
+    const char* first = text.data() + i;
+    const char* last = text.data() + text.size();
+    double value = 0.0;
+    const auto result = std::from_chars(first, last, value, std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Too large or too small for a double: let the C library (in the C locale) give
+        // the conventional infinity or zero for the matched text.
+        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+        const std::string matched(first, result.ptr);
+        value = cLocale ? strtod_l(matched.c_str(), nullptr, cLocale) : 0.0;
+    } else if (result.ec != std::errc()) {
+        return 0.0f;
+    }
+    if (negative)
+        value = -value;
+    if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<float>::max())
+        return value > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
+}
+
+}  // namespace
+
+CFileManager::CFileManager() = default;
+
+CFileManager::~CFileManager()
+{
+    if (g_fileManager == this)
+        g_fileManager = nullptr;
+    // m_property's destructor saves what is still unsaved.
+}
+
+void CFileManager::open(const std::string& fileName)
+{
+    m_property.reset();  // a previous file gets its final save first
+    m_fileName = fileName;
+    m_property = std::make_unique<CProperty>(fileName);
+    m_lastError = 0;
+}
+
+const std::string& CFileManager::getFileName() const
+{
+    return m_fileName;
+}
+
+bool CFileManager::setInt(const std::string& key, int32_t value)
+{
+    return m_property && m_property->setValue(key, std::to_string(value));
+}
+
+int32_t CFileManager::getInt(const std::string& key)
+{
+    std::string value;
+    if (!m_property || !m_property->getValue(key, value))
+        return 0;
+    return parseLeadingInt(value);
+}
+
+float CFileManager::getFloat(const std::string& key)
+{
+    std::string value;
+    if (!m_property || !m_property->getValue(key, value))
+        return 0.0f;
+    return parseLeadingFloat(value);
+}
+
+bool CFileManager::writeData(const std::string& key, const uint8_t* bytes, size_t n)
+{
+    if (!m_property)
+        return false;
+    if (!m_property->setValue(key, CBase64::encode(bytes, n))) {
+        m_lastError = ENAMETOOLONG;  // the key is refused, nothing was stored
+        return false;
+    }
+    return flush();
+}
+
+bool CFileManager::readData(const std::string& key, uint8_t* destination, size_t n, size_t* decoded)
+{
+    std::string text;
+    if (!m_property || !m_property->getValue(key, text))
+        return false;
+    const size_t count = CBase64::decode(text, destination, n);
+    if (decoded)
+        *decoded = count;
+    return true;
+}
+
+bool CFileManager::containsKey(const std::string& key)
+{
+    return m_property && m_property->contains(key);
+}
+
+bool CFileManager::containsKeys(const std::vector<std::string>& keys)
+{
+    if (!m_property)
+        return false;
+    for (const std::string& key : keys)
+        if (!m_property->contains(key))
+            return false;
+    return true;
+}
+
+bool CFileManager::flush()
+{
+    if (!m_property)
+        return true;
+    const bool saved = m_property->flush();
+    m_lastError = m_property->getLastError();
+    return saved;
+}
+
+int CFileManager::getLastError() const
+{
+    return m_lastError;
+}
+
+CFileManager* getFileManager()
+{
+    if (!g_fileManager)
+        g_fileManager = new CFileManager();
+    return g_fileManager;
+}

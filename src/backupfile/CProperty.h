@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+class CMyMap;
+
+// One backup file on disk and the pairs it holds: lines "key=value" ending in CR LF.
+//
+// The file is read once, at the first question asked while nothing is stored yet; a job that
+// starts by storing never reads the old file. It is written only when a setter stored
+// something since the last save, atomically: a temporary file in the target's folder,
+// fsync, rename over the target (through a symbolic link, keeping the target's mode).
+class CProperty
+{
+public:
+    explicit CProperty(const std::string& fileName);
+    virtual ~CProperty();  // flush(), best effort
+
+    CProperty(const CProperty&) = delete;
+    CProperty& operator=(const CProperty&) = delete;
+
+    const std::string& getFileName() const { return m_fileName; }
+
+    // Reads the file into the tree; false when it cannot be read (the tree stays as it was).
+    bool load();
+    // Writes every pair now, in the tree's enumeration order. False on failure
+    // (getLastError() has errno); the previous file is then left as it was.
+    bool save();
+    // Saves when something was stored since the last save; true when nothing needed saving.
+    bool flush();
+
+    // False (nothing stored) for a key the tree refuses.
+    bool setValue(const std::string& key, const std::string& value);
+    bool getValue(const std::string& key, std::string& value);
+    bool contains(const std::string& key);
+
+    bool isDirty() const { return m_dirty; }
+    int getLastError() const { return m_lastError; }
+
+private:
+    void loadOnDemand();
+
+    std::string m_fileName;
+    std::unique_ptr<CMyMap> m_map;
+    bool m_dirty = false;
+    int m_lastError = 0;
+};
