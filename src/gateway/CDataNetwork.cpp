@@ -1,0 +1,102 @@
+#include "gateway/CDataNetwork.h"
+
+#include "gateway/CErrorMessage.h"
+#include "gateway/CFrame.h"
+
+#include <memory>
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace {
+
+std::mutex gInstanceMutex;
+CDataNetwork* gInstance = nullptr;
+
+}  // namespace
+
+CDataNetwork* getDataNetwork()
+{
+    std::lock_guard<std::mutex> lock(gInstanceMutex);
+    if (!gInstance)
+        gInstance = new CDataNetwork;
+    return gInstance;
+}
+
+CDataNetwork::~CDataNetwork()
+{
+    std::lock_guard<std::mutex> lock(gInstanceMutex);
+    if (gInstance == this)
+        gInstance = nullptr;
+}
+
+bool CDataNetwork::sendFrame(const CFrame& frame)
+{
+    const std::vector<uint8_t> wire = frame.serialize();
+    return sendAll(wire.data(), wire.size(), kDataTimeoutMs);
+}
+
+int CDataNetwork::receiveHeader(CFrame& frame, uint8_t headerSize, uint32_t timeoutMs)
+{
+    size_t wanted = headerSize <= CFrame::kShortHeader ? CFrame::kShortHeader : CFrame::kLongHeader;
+    uint8_t header[CFrame::kLongHeader] = {};
+    size_t have = 0;
+    while (have < wanted) {
+        const int n = receiveSome(header + have, wanted - have, timeoutMs);
+        if (n < 0)
+            return -1;
+        have += static_cast<size_t>(n);
+        // A reply with a length field has it read too, or its length and data would be
+        // taken for the next reply.
+        if (have == CFrame::kShortHeader && wanted == CFrame::kShortHeader && CFrame::hasLengthField(header[1]))
+            wanted = CFrame::kLongHeader;
+    }
+    frame.parseHeader(header, wanted);
+    return static_cast<int>(frame.getDataLength());
+}
+
+bool CDataNetwork::receiveData(CFrame& frame, uint32_t length)
+{
+    if (length == 0)
+        return true;
+    if (length > kMaxDataLength) {
+        setLastError(ERR_NO_MEMORY);
+        return false;
+    }
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[length]());
+    if (!buffer) {
+        setLastError(ERR_NO_MEMORY);
+        return false;
+    }
+    uint32_t have = 0;
+    bool ok = true;
+    while (have < length) {
+        const int n = receiveSome(buffer.get() + have, length - have, kDataTimeoutMs);
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        have += static_cast<uint32_t>(n);
+    }
+    frame.setData(buffer.get(), length);
+    return ok;
+}
+
+bool CDataNetwork::closeConnection()
+{
+    if (getState() == Closed) {
+        setLastError(ERR_ALREADY_CLOSED);
+        return false;
+    }
+    sendFrame(CFrame::buildCloseRequest());
+    CFrame reply;
+    const int received = receiveHeader(reply, CFrame::kShortHeader, kCloseTimeoutMs);
+    if (received < 0)
+        disconnect();
+    if (received < 0 || reply.getType() != CFrame::CloseConfirmation) {
+        setLastError(ERR_CLOSE_UNCONFIRMED);
+        return false;
+    }
+    disconnect();
+    return true;
+}

@@ -1,0 +1,178 @@
+#include "gateway/CNetwork.h"
+
+#include "gateway/CErrorMessage.h"
+#include "job/CTimer.h"
+#include "platform/Socket.h"
+#include "platform/SocketError.h"
+
+#include <climits>
+#include <poll.h>
+
+CNetwork::CNetwork() = default;
+
+CNetwork::~CNetwork()
+{
+    sock::close(m_socket);
+}
+
+bool CNetwork::connect(const std::string& address, uint16_t port, uint32_t timeoutMs)
+{
+    if (m_state != Closed) {
+        m_connectError = ERR_NOT_CLOSED;
+        return false;
+    }
+    m_state = Connecting;
+
+    int error = 0;
+    m_socket = sock::openStream(&error);
+    if (m_socket < 0) {
+        m_connectError = error;
+        return false;
+    }
+
+    CTimer timer;
+    timer.start(timeoutMs, CTimer::Timeout);
+
+    sockaddr_in target{};
+    error = sock::resolveIPv4(address, port, target);
+    if (error == 0)
+        error = sock::startConnect(m_socket, target);
+    if (error == 0) {
+        OnConnect(0);
+        m_connectError = 0;
+        return true;
+    }
+
+    // A failure other than "in progress" (an unknown host, say) leaves Connecting:
+    // the caller disconnects before the next attempt.
+    m_connectError = error;
+    if (error != SOCK_WOULD_BLOCK)
+        return false;
+
+    while (m_state == Connecting && m_connectError == SOCK_WOULD_BLOCK) {
+        if (!timer.isRunning()) {
+            m_state = Closed;
+            sock::close(m_socket);
+            return false;
+        }
+        sock::waitFor(m_socket, POLLOUT, timer.remaining());
+        pumpMessages();
+    }
+    timer.stop();
+
+    // The connect event reported an error (refused, timed out): still Connecting.
+    if (m_connectError != SOCK_WOULD_BLOCK || m_state != Connected)
+        return false;
+    m_connectError = 0;
+    return true;
+}
+
+bool CNetwork::disconnect()
+{
+    if (m_state == Closed)
+        return true;
+    // A socket closed here gets no close event, so waiting for one would only cost time:
+    // force Closed and answer false, as the wait running out would.
+    sock::close(m_socket);
+    m_state = Closed;
+    return false;
+}
+
+int CNetwork::receiveSome(uint8_t* buffer, size_t length, uint32_t timeoutMs)
+{
+    if (length > static_cast<size_t>(INT_MAX))
+        length = INT_MAX;
+
+    CTimer timer;
+    timer.start(timeoutMs, CTimer::Timeout);
+    pumpMessages();
+    for (;;) {
+        int error = SOCK_NOT_SOCKET;
+        const long n = m_socket >= 0 ? sock::receive(m_socket, buffer, length, &error) : -1;
+        if (n >= 0) {
+            timer.stop();
+            return static_cast<int>(n);
+        }
+        m_lastError = error;
+        if (error != SOCK_WOULD_BLOCK || !timer.isRunning()) {
+            timer.stop();
+            return -1;
+        }
+        const bool connectPending = m_state == Connecting && m_connectError == SOCK_WOULD_BLOCK;
+        sock::waitFor(m_socket, connectPending ? POLLIN | POLLOUT : POLLIN, timer.remaining());
+        pumpMessages();
+    }
+}
+
+int CNetwork::receiveNow(uint8_t* buffer, size_t length)
+{
+    if (length > static_cast<size_t>(INT_MAX))
+        length = INT_MAX;
+    pumpMessages();
+    int error = SOCK_NOT_SOCKET;
+    const long n = m_socket >= 0 ? sock::receive(m_socket, buffer, length, &error) : -1;
+    if (n < 0) {
+        m_lastError = error;
+        return -1;
+    }
+    return static_cast<int>(n);
+}
+
+bool CNetwork::sendAll(const uint8_t* data, size_t length, uint32_t timeoutMs)
+{
+    CTimer timer;
+    timer.start(timeoutMs, CTimer::Timeout);
+    size_t sent = 0;
+    while (sent < length) {
+        if (m_socket < 0) {
+            m_lastError = SOCK_NOT_SOCKET;
+            return false;
+        }
+        int error = 0;
+        const long n = sock::send(m_socket, data + sent, length - sent, &error);
+        if (n > 0) {
+            sent += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && error != SOCK_WOULD_BLOCK) {
+            m_lastError = error;
+            return false;
+        }
+        if (!timer.isRunning()) {
+            m_lastError = SOCK_WOULD_BLOCK;
+            return false;
+        }
+        sock::waitFor(m_socket, POLLOUT, timer.remaining());
+    }
+    return true;
+}
+
+void CNetwork::pumpMessages()
+{
+    if (m_socket < 0)
+        return;
+    if (m_state == Connecting) {
+        if (m_connectError != SOCK_WOULD_BLOCK)
+            return;
+        if (sock::waitFor(m_socket, POLLOUT, std::chrono::nanoseconds::zero()) != 0)
+            OnConnect(sock::takePendingError(m_socket));
+    } else if (m_state == Connected) {
+        // The close event comes only once everything the peer sent has been read.
+        if (sock::peerClosed(m_socket))
+            OnClose(0);
+    }
+}
+
+void CNetwork::OnConnect(int error)
+{
+    if (error != 0)
+        m_connectError = error;
+    else
+        m_state = Connected;
+}
+
+void CNetwork::OnClose(int)
+{
+    m_state = Closed;
+    sock::close(m_socket);
+}
