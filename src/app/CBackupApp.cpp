@@ -1,0 +1,151 @@
+#include "CBackupApp.h"
+
+#include "CBackupDlg.h"
+#include "CPasswordDlg.h"
+#include "CSKDChooseDlg.h"
+#include "ModalRunner.h"
+#include "job/CMessage.h"
+#include "platform/TimeScale.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+void buildParser(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(
+        QStringLiteral("Backs up and restores the NEXO gateway and its SKD modules.\n"
+                       "Run it from the folder that holds lng/ (the language files)."));
+    parser.addHelpOption();
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("time-scale"),
+        QStringLiteral("Multiplies every pause and time-out by F. For use with the simulator (nexo-sim) only: "
+                       "a real gateway needs the full times. Time-outs never drop below 50 ms."),
+        QStringLiteral("F")));
+    // Renders the dialogs to PNG files in DIR and ends (for the screenshot script).
+    QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(), QStringLiteral("DIR"));
+    screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(screenshot);
+}
+
+bool save(QWidget& widget, const QString& dir, const QString& name)
+{
+    widget.show();
+    widget.raise();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    const QString path = QDir(dir).filePath(name);
+    if (!widget.grab().save(path, "PNG")) {
+        std::fprintf(stderr, "nexo-backup: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CBackupApp::parseArguments(const QStringList& arguments, QString* message, bool* helpOnly)
+{
+    QCommandLineParser parser;
+    buildParser(parser);
+    *helpOnly = false;
+    if (!parser.parse(arguments)) {
+        *message = parser.errorText();
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        *helpOnly = true;
+        *message = parser.helpText();
+        return true;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *message = QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("time-scale"))) {
+        bool ok = false;
+        const double scale = parser.value(QStringLiteral("time-scale")).toDouble(&ok);
+        if (!ok || !std::isfinite(scale) || scale <= 0) {
+            *message = QStringLiteral("--time-scale needs a number above 0");
+            return false;
+        }
+        m_timeScale = scale;
+    }
+    m_screenshotDir = parser.value(QStringLiteral("screenshot"));
+    return true;
+}
+
+int CBackupApp::run(const QStringList& arguments)
+{
+    QString message;
+    bool helpOnly = false;
+    if (!parseArguments(arguments, &message, &helpOnly)) {
+        std::fprintf(stderr, "nexo-backup: %s\n", qPrintable(message));
+        return 2;
+    }
+    if (helpOnly) {
+        std::fputs(qPrintable(message), stdout);
+        return 0;
+    }
+    setTimeScale(m_timeScale);
+    if (!m_screenshotDir.isEmpty())
+        return renderScreenshots();
+    return InitInstance();
+}
+
+int CBackupApp::InitInstance()
+{
+    CBackupDlg dialog;
+    // The constructor has shown "Not language file found!"; the dialog never shows.
+    if (!dialog.languageLoaded())
+        return 1;
+    runModal(dialog);
+    return 0;
+}
+
+int CBackupApp::renderScreenshots()
+{
+    if (!QDir().mkpath(m_screenshotDir)) {
+        std::fprintf(stderr, "nexo-backup: cannot create %s\n", qPrintable(m_screenshotDir));
+        return 2;
+    }
+    CBackupDlg dialog;
+    if (!dialog.languageLoaded())
+        return 1;
+    bool ok = save(dialog, m_screenshotDir, QStringLiteral("main.png"));
+
+    {
+        CPasswordDlg prompt(&dialog);
+        prompt.passwordEdit()->setText(QStringLiteral("secret"));
+        ok = save(prompt, m_screenshotDir, QStringLiteral("password.png")) && ok;
+    }
+    {
+        const std::vector<std::string> list{"1", "2", "5"};
+        int master = 0;
+        CSKDChooseDlg choice(&dialog);
+        choice.setList(&list, &master);
+        ok = save(choice, m_screenshotDir, QStringLiteral("choose.png")) && ok;
+    }
+
+    // The dialog during a job: controls disabled, a few status lines.
+    dialog.addressEdit()->setText(QStringLiteral("192.168.1.20"));
+    for (QWidget* w : std::initializer_list<QWidget*>{dialog.restoreButton(), dialog.backupButton(),
+                                                      dialog.closeButton(), dialog.addressEdit(), dialog.portEdit()})
+        w->setEnabled(false);
+    CMessage* message = CMessage::getInstance();
+    message->post(145, 108.0);
+    message->post(138, "UserManagerConfig");
+    message->post(139, "UserManagerConfig");
+    message->post(163);
+    message->post(164, "5");
+    ok = save(dialog, m_screenshotDir, QStringLiteral("main-job.png")) && ok;
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,298 @@
+#include "CBackupDlg.h"
+
+#include "CPasswordDlg.h"
+#include "CSKDChooseDlg.h"
+#include "DialogUnits.h"
+#include "ModalRunner.h"
+#include "bus/CKandoProtocol.h"
+#include "job/CMessage.h"
+#include "job/CProtocol.h"
+#include "lang/CLangResources.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QThread>
+
+static void initAppResources()
+{
+    Q_INIT_RESOURCE(app);
+}
+
+QIcon programIcon()
+{
+    static const bool loaded = (initAppResources(), true);
+    (void)loaded;
+    QIcon icon;
+    for (int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/icons/nexo-backup-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+CBackupDlg::CBackupDlg(QWidget* parent) : QDialog(parent)
+{
+    m_lang = getLangResources();
+    m_lang->configure("lng", "english", 1033);
+    m_languageLoaded = m_lang->select(CLangResources::userLanguageId());
+    if (!m_languageLoaded) {
+        // Built into the program: without a language file there is nothing else to say it with.
+        QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), QString::fromLatin1(kNoLanguageText),
+                        QMessageBox::Ok);
+        runModal(box);
+    }
+    setWindowIcon(programIcon());
+    buildControls();
+    OnInitDialog();
+}
+
+CBackupDlg::~CBackupDlg()
+{
+    // The worker may still wait for this thread; let it reach its end before it is joined.
+    while (m_jobRunning)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    m_job.reset();
+    if (m_message) {
+        m_message->setListBox(nullptr);
+        CMessage::deleteInstance();
+        m_message = nullptr;
+    }
+    m_lang->unload();
+}
+
+void CBackupDlg::buildControls()
+{
+    setWindowTitle(m_lang->text("IDD_102_TITLE"));
+    const DialogUnits du(font());
+    setFixedSize(du.size(318, 265));
+
+    // Created in the template's tab order.
+    m_close = new QPushButton(m_lang->text("IDD_102_CLOSE"), this);
+    du.place(m_close, 104, 232, 110, 14);
+    m_addressLabel = new QLabel(m_lang->text("IDD_102_ADDRESS_LABEL"), this);
+    du.place(m_addressLabel, 17, 22, 44, 9);
+    m_portLabel = new QLabel(m_lang->text("IDD_102_PORT_LABEL"), this);
+    du.place(m_portLabel, 164, 22, 93, 11);
+    m_portLabel->hide();
+    // The job always uses the fixed ports; the edit only shows the gateway's.
+    m_port = new QLineEdit(this);
+    du.place(m_port, 164, 33, 110, 12);
+    m_port->setMaxLength(5);
+    m_port->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_port));
+    m_port->hide();
+    m_backup = new QPushButton(m_lang->text("IDD_102_BACKUP"), this);
+    du.place(m_backup, 17, 62, 110, 16);
+    m_restore = new QPushButton(m_lang->text("IDD_102_RESTORE"), this);
+    du.place(m_restore, 189, 62, 110, 16);
+    m_list = new QListWidget(this);
+    du.place(m_list, 17, 88, 282, 135);
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setUniformItemSizes(true);
+    m_address = new QLineEdit(this);
+    du.place(m_address, 17, 33, 110, 12);
+    // The job keeps the address in a field of 16 characters.
+    m_address->setMaxLength(kMaxAddressLength);
+    m_addressLabel->setBuddy(m_address);
+
+    // An edit of 12 units can be shorter than the style's frame needs with some fonts.
+    for (QLineEdit* edit : {m_address, m_port}) {
+        if (edit->height() < edit->sizeHint().height())
+            edit->resize(edit->width(), edit->sizeHint().height());
+    }
+
+    connect(m_close, &QPushButton::clicked, this, &CBackupDlg::reject);
+    connect(m_backup, &QPushButton::clicked, this, &CBackupDlg::OnBackup);
+    connect(m_restore, &QPushButton::clicked, this, &CBackupDlg::OnRestore);
+}
+
+void CBackupDlg::OnInitDialog()
+{
+    m_port->setText(QString::number(11574));
+    m_address->clear();
+
+    m_message = CMessage::getInstance();
+    setWindowTitle(QString::fromStdString(m_message->loadText(104)) + QLatin1Char(' ') + QLatin1String(kVersion));
+    m_message->setListBox(this);
+
+    auto tip = [this](QWidget* widget, int id) { widget->setToolTip(QString::fromStdString(m_message->loadText(id))); };
+    tip(m_restore, 105);
+    tip(m_backup, 106);
+    tip(m_close, 107);
+    tip(m_address, 108);
+    tip(m_port, 109);
+    tip(m_list, 110);
+}
+
+QStringList CBackupDlg::statusLines() const
+{
+    QStringList lines;
+    for (int i = 0; i < m_list->count(); ++i)
+        lines << m_list->item(i)->text();
+    return lines;
+}
+
+void CBackupDlg::OnBackup()
+{
+    startJob(CProtocol::Backup);
+}
+
+void CBackupDlg::OnRestore()
+{
+    startJob(CProtocol::Restore);
+}
+
+void CBackupDlg::startJob(int jobMode)
+{
+    if (m_job)
+        return;  // one job per program run
+    m_restore->setEnabled(false);
+    m_backup->setEnabled(false);
+    m_close->setEnabled(false);
+    m_address->setEnabled(false);
+    m_port->setEnabled(false);
+
+    m_job = std::make_unique<CProtocol>();
+    m_job->init(this, this, jobMode, m_address->text().toStdString());
+    m_jobRunning = true;
+    // A job that never started sends no end notice; end it here so the dialog can close.
+    if (!m_job->start())
+        OnJobDone();
+}
+
+long CBackupDlg::OnJobDone()
+{
+    m_close->setEnabled(true);
+    m_jobRunning = false;
+    emit jobDone();
+    return 1;
+}
+
+long CBackupDlg::OnAskPassword()
+{
+    CPasswordDlg prompt(this);
+    const int result = runModal(prompt);
+    if (m_job)
+        m_job->storePassword(prompt.answer(result));
+    return 1;
+}
+
+long CBackupDlg::OnChooseSKD()
+{
+    std::vector<std::string> list;
+    int master = 0;
+    CSKDChooseDlg dialog(this);
+    dialog.setList(&list, &master);
+    // The scan runs here while the worker waits for this message, so one thread at a time
+    // uses the bus connection. Its status lines reach the list directly.
+    if (m_job && m_job->getKandoProtocol()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_job->getKandoProtocol()->listBusSKD(list);
+        QApplication::restoreOverrideCursor();
+    }
+    const int result = runModal(dialog);
+    if (m_job) {
+        if (result == QDialog::Accepted)
+            m_job->storeSKDChoice(1, &list, master);
+        else
+            m_job->storeSKDChoice(1, nullptr, 0);
+    }
+    return 1;
+}
+
+void CBackupDlg::done(int result)
+{
+    // Ending the dialog would delete the job while its thread still uses it.
+    if (m_jobRunning)
+        return;
+    QDialog::done(result);
+}
+
+void CBackupDlg::closeEvent(QCloseEvent* event)
+{
+    if (m_jobRunning) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void CBackupDlg::keyPressEvent(QKeyEvent* event)
+{
+    // A focused button takes Enter itself; anywhere else Enter ends the dialog, like Escape.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CBackupDlg::invokeOnDialogThread(const std::function<void()>& fn)
+{
+    if (QThread::currentThread() == thread()) {
+        fn();
+        return;
+    }
+    QMetaObject::invokeMethod(this, [&fn] { fn(); }, Qt::BlockingQueuedConnection);
+}
+
+void CBackupDlg::onStatusLine(const std::string& line)
+{
+    auto* item = new QListWidgetItem(QString::fromStdString(line));
+    m_list->addItem(item);
+    m_list->scrollToItem(item);
+    m_list->clearSelection();
+    m_list->setCurrentItem(nullptr);
+}
+
+long CBackupDlg::onMessage(unsigned message, long, long)
+{
+    switch (message) {
+    case WM_ASK_PASSWORD:
+        return OnAskPassword();
+    case WM_SKD_CHOOSE:
+        return OnChooseSKD();
+    case WM_JOB_DONE:
+        return OnJobDone();
+    default:
+        return 0;
+    }
+}
+
+bool CBackupDlg::onChooseFile(int jobMode, std::string& path)
+{
+    QFileDialog dialog(this);
+    if (jobMode == CProtocol::Backup) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // An existing backup is replaced without asking.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    dialog.setNameFilters({QStringLiteral("Mirak File (*.mrk)"), QStringLiteral("All Files (*.*)")});
+    dialog.setDefaultSuffix(QStringLiteral("mrk"));
+    if (runModal(dialog) != QDialog::Accepted)
+        return false;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty())
+        return false;
+    path = QFile::encodeName(files.first()).toStdString();
+    return true;
+}
+
+void CBackupDlg::onMessageBox(const std::string& text)
+{
+    QMessageBox box(QMessageBox::Warning, windowTitle(), QString::fromStdString(text), QMessageBox::Ok, this);
+    runModal(box);
+}

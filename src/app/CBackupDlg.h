@@ -1,0 +1,98 @@
+#pragma once
+
+#include "platform/DialogLink.h"
+
+#include <QDialog>
+#include <QIcon>
+
+#include <memory>
+#include <string>
+
+class CLangResources;
+class CMessage;
+class CProtocol;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// The main dialog: the gateway address, the two job buttons, the close button and the status
+// list. It is also the job's link to the dialog thread: the worker's status lines, questions,
+// file choice and message boxes arrive here and are handled on the GUI thread.
+//
+// A program run performs one job: once a job button is pressed every control stays disabled,
+// and only the close button comes back when the job has ended. The dialog cannot be ended
+// while the job runs.
+class CBackupDlg : public QDialog, public CDialogLink
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char* kVersion = "2.0.5.0-SW004";
+    static constexpr const char* kNoLanguageText = "Not language file found!";
+    static constexpr int kMaxAddressLength = 16;
+
+    explicit CBackupDlg(QWidget* parent = nullptr);
+    ~CBackupDlg() override;
+
+    // False when no language file could be loaded; the dialog must then not be shown.
+    bool languageLoaded() const { return m_languageLoaded; }
+    bool jobRunning() const { return m_jobRunning; }
+    bool jobStarted() const { return m_job != nullptr; }
+    CProtocol* job() const { return m_job.get(); }
+
+    QLineEdit* addressEdit() const { return m_address; }
+    QLineEdit* portEdit() const { return m_port; }
+    QPushButton* backupButton() const { return m_backup; }
+    QPushButton* restoreButton() const { return m_restore; }
+    QPushButton* closeButton() const { return m_close; }
+    QListWidget* statusList() const { return m_list; }
+    QStringList statusLines() const;
+
+    // The job buttons' handlers (job mode 1 and 2).
+    void OnBackup();
+    void OnRestore();
+    // The worker's messages.
+    long OnJobDone();
+    long OnAskPassword();
+    long OnChooseSKD();
+
+signals:
+    void jobDone();
+
+public slots:
+    void done(int result) override;
+
+protected:
+    void invokeOnDialogThread(const std::function<void()>& fn) override;
+    void onStatusLine(const std::string& line) override;
+    long onMessage(unsigned message, long wParam, long lParam) override;
+    bool onChooseFile(int jobMode, std::string& path) override;
+    void onMessageBox(const std::string& text) override;
+
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildControls();
+    void OnInitDialog();
+    void startJob(int jobMode);
+
+    CLangResources* m_lang;
+    bool m_languageLoaded = false;
+    bool m_jobRunning = false;
+    CMessage* m_message = nullptr;
+    std::unique_ptr<CProtocol> m_job;
+
+    QLineEdit* m_port = nullptr;
+    QLineEdit* m_address = nullptr;
+    QPushButton* m_close = nullptr;
+    QPushButton* m_restore = nullptr;
+    QPushButton* m_backup = nullptr;
+    QListWidget* m_list = nullptr;
+    QLabel* m_addressLabel = nullptr;
+    QLabel* m_portLabel = nullptr;
+};
+
+// The program icon (drawn for this program, embedded in the resources).
+QIcon programIcon();
