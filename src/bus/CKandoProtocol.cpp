@@ -1,0 +1,346 @@
+#include "bus/CKandoProtocol.h"
+
+#include "backupfile/CFileManager.h"
+#include "bus/CKandoNetwork.h"
+#include "bus/SkdKeys.h"
+#include "gateway/CErrorMessage.h"
+#include "job/CMessage.h"
+#include "job/CTimer.h"
+#include "platform/DialogLink.h"
+
+#include <cstring>
+
+using namespace bus;
+
+void CKandoProtocol::init(CDialogLink* dialog)
+{
+    m_dialog = dialog;
+    m_network = getKandoNetwork();
+    m_fileManager = getFileManager();
+    m_message = CMessage::getInstance();
+}
+
+// ---------------------------------------------------------------- helpers
+
+void CKandoProtocol::report(const std::string& callName, int messageId)
+{
+    // The send or receive failure that caused the report, not the connect error (0 on an
+    // open connection).
+    reportError(callName, messageId, m_network ? m_network->getLastError() : 0);
+}
+
+void CKandoProtocol::reportNoReply(const std::string& callName, uint8_t address)
+{
+    const std::string text = CMessage::getInstance()->formatText(162, formatSKD(address));
+    reportError(callName, text, m_network ? m_network->getLastError() : 0);
+}
+
+bool CKandoProtocol::send(const CBusMessage& message)
+{
+    return m_network && m_network->sendRequest(message);
+}
+
+void CKandoProtocol::pause(uint32_t ms)
+{
+    CTimer timer;
+    timer.start(ms, CTimer::Pause);
+    timer.wait();
+}
+
+int CKandoProtocol::awaitReply(CBusMessage& message, size_t headerSize, uint32_t timeoutMs)
+{
+    const bool broadcast = message.length > 1 &&
+                           (message.frame[1] == ADDR_ALL_SKDS || message.frame[1] == ADDR_EVERY_STATION);
+    // Nobody answers a broadcast: its wait only gives the stations time, and the exchange
+    // counts as answered anyway, so it is a pause rather than a time-out for a peer.
+    CTimer::Kind kind = CTimer::Timeout;
+    if (broadcast) {
+        timeoutMs = WAIT_BROADCAST;
+        kind = CTimer::Pause;
+    }
+    if (!m_network)
+        return broadcast ? 1 : 0;
+    const int length = m_network->receiveReplyHeader(message, headerSize, timeoutMs, kind);
+    if (length < 0)
+        return broadcast ? 1 : 0;
+    const bool complete = m_network->receiveReplyData(message, static_cast<uint32_t>(length));
+    return (complete || broadcast) ? 1 : 0;
+}
+
+std::string CKandoProtocol::formatSKD(uint8_t address) const
+{
+    if (address == ADDR_ALL_SKDS)
+        return CMessage::getInstance()->loadText(168);
+    return std::to_string(static_cast<int>(address) - ADDR_SKD_BASE);
+}
+
+// ---------------------------------------------------------------- the job's SKD stage
+
+bool CKandoProtocol::requestSKDChoice()
+{
+    if (m_dialog)
+        m_dialog->sendMessage(WM_SKD_CHOOSE, 0, 0);
+    return !m_skdList.empty();
+}
+
+void CKandoProtocol::storeChoice(int done, const std::vector<std::string>* list, uint32_t master)
+{
+    m_master = master;
+    m_choiceDone = done;
+    if (list)
+        m_skdList.insert(m_skdList.end(), list->begin(), list->end());
+}
+
+bool CKandoProtocol::runSKDJob(float /*version*/, int mode)
+{
+    if (mode == 1) {
+        m_master += ADDR_SKD_BASE;
+        backupSKD(m_skdList, static_cast<uint8_t>(m_master));
+    } else if (mode == 2) {
+        restoreSKD();
+    }
+    return true;
+}
+
+void CKandoProtocol::setProgMode(int on)
+{
+    for (int i = 0; i < 3; ++i) {
+        CBusMessage message;
+        buildProgMode(message, on == 1);
+        if (!send(message)) {
+            report("setProgMode", 124);
+            return;
+        }
+        pause(PAUSE_PROG_MODE);
+    }
+}
+
+void CKandoProtocol::resetBus(uint8_t address)
+{
+    CBusMessage message;
+    buildReset(message, address);
+    if (!send(message)) {
+        report("resetBus", 124);
+        return;
+    }
+    if (awaitReply(message, HEADER_SIZE, WAIT_RESET)) {
+        CReplyRecord reply;
+        parseReply(message, reply);
+    }
+}
+
+// ---------------------------------------------------------------- single commands
+
+void CKandoProtocol::cleanSKD(uint8_t address)
+{
+    CBusMessage message;
+    buildClean(message, address);
+    if (!send(message)) {
+        report("cleanSKD", 124);
+        return;
+    }
+    if (awaitReply(message, HEADER_SIZE, WAIT_CLEAN)) {
+        CReplyRecord reply;
+        parseReply(message, reply);
+    }
+}
+
+void CKandoProtocol::compDB(uint8_t address)
+{
+    CBusMessage message;
+    buildCompDB(message, address);
+    if (!send(message)) {
+        report("compDB", 124);
+        return;
+    }
+    if (!awaitReply(message, HEADER_SIZE, WAIT_COMPDB)) {
+        reportNoReply("compDB", address);
+        return;
+    }
+    CReplyRecord reply;
+    parseReply(message, reply);
+}
+
+int CKandoProtocol::getSKDCrc(uint8_t address, CReplyRecord& record)
+{
+    CBusMessage message;
+    buildReadCrc(message, address);
+    if (!send(message)) {
+        report("getSKDCrc", 124);
+        return 0;
+    }
+    if (!awaitReply(message, HEADER_SIZE, WAIT_CRC))
+        return 0;
+    parseReply(message, record);
+    return 1;
+}
+
+void CKandoProtocol::backupSKDCrc(uint8_t address)
+{
+    CReplyRecord record;
+    if (!getSKDCrc(address, record))
+        reportNoReply("backupSKDCrc", address);
+    storeSKDCrc(record);
+}
+
+int CKandoProtocol::lookupBusForId(uint8_t address)
+{
+    CBusMessage message;
+    buildProbe(message, address);
+    if (!send(message)) {
+        report("lookupBusForId", 124);
+        return 0;
+    }
+    if (!awaitReply(message, HEADER_SIZE, WAIT_PROBE))
+        return 0;
+    CReplyRecord reply;
+    parseReply(message, reply);
+    return reply.source == address ? 1 : 0;
+}
+
+int CKandoProtocol::readSKDCfg(uint8_t address, CReplyRecord& record)
+{
+    CBusMessage message;
+    buildReadCfg(message, address);
+    send(message);  // a failed send shows as a missing answer
+    if (!awaitReply(message, HEADER_SIZE, WAIT_CFG))
+        return 0;
+    parseReply(message, record);
+    return 1;
+}
+
+int CKandoProtocol::writeSKDCfg(uint8_t address, const uint8_t* cfg)
+{
+    CBusMessage message;
+    buildWriteCfg(message, address, cfg);
+    send(message);
+    if (!awaitReply(message, HEADER_SIZE, WAIT_CFG))
+        return 0;
+    CReplyRecord reply;
+    parseReply(message, reply);
+    return (reply.source == address && reply.code == REPLY_CFG_WRITTEN) ? 1 : 0;
+}
+
+void CKandoProtocol::backupSKDCfg(uint8_t address)
+{
+    CReplyRecord record;
+    if (readSKDCfg(address, record))
+        storeSKDCfg(record);
+}
+
+int CKandoProtocol::restoreSKDCfg(uint8_t address)
+{
+    uint8_t cfg[CFG_SIZE];
+    if (!loadSKDCfg(skdNumber(address), cfg))
+        return 0;
+    return writeSKDCfg(address, cfg);
+}
+
+int CKandoProtocol::restoreMasterCfg(uint8_t masterAddress)
+{
+    uint8_t cfg[CFG_SIZE];
+    if (!loadSKDCfg(skdNumber(masterAddress), cfg))
+        return 0;
+    return writeSKDCfg(ADDR_ALL_SKDS, cfg);
+}
+
+int CKandoProtocol::listBusSKD(std::vector<std::string>& list)
+{
+    int found = 0;
+    for (int n = 1; n <= MAX_SKDS; ++n) {
+        if (lookupBusForId(skdAddress(n))) {
+            list.push_back(std::to_string(n));
+            ++found;
+        }
+    }
+    return found;
+}
+
+// ---------------------------------------------------------------- backup file records
+
+namespace {
+
+void reportWriteFailure(CFileManager* file)
+{
+    reportError("writeData", 149, file->getLastError());
+}
+
+}  // namespace
+
+void CKandoProtocol::storeSKDData(const CReplyRecord& record)
+{
+    if (!m_fileManager)
+        return;
+    const int n = skdNumber(record.source);
+    m_fileManager->setInt(skdKey(n, "DataLength"), record.length());
+    if (record.length() > 0 &&
+        !m_fileManager->writeData(skdKey(n, "Data"), record.data(), static_cast<size_t>(record.length())))
+        reportWriteFailure(m_fileManager);
+}
+
+void CKandoProtocol::storeSKDCrc(const CReplyRecord& record)
+{
+    if (!m_fileManager || record.length() <= 0)
+        return;
+    if (!m_fileManager->writeData(skdKey(skdNumber(record.source), "CRC"), record.data(),
+                                  static_cast<size_t>(record.length())))
+        reportWriteFailure(m_fileManager);
+}
+
+void CKandoProtocol::storeSKDCfg(const CReplyRecord& record)
+{
+    if (!m_fileManager || record.length() < static_cast<int32_t>(CFG_SIZE))
+        return;
+    if (!m_fileManager->writeData(skdKey(skdNumber(record.source), "CFG"), record.data(),
+                                  static_cast<size_t>(record.length())))
+        reportWriteFailure(m_fileManager);
+}
+
+void CKandoProtocol::storeMaster(uint8_t address)
+{
+    if (m_fileManager)
+        m_fileManager->setInt(kMasterKey, address);
+}
+
+uint8_t CKandoProtocol::loadMaster()
+{
+    return m_fileManager ? static_cast<uint8_t>(m_fileManager->getInt(kMasterKey)) : 0;
+}
+
+int32_t CKandoProtocol::loadSKDData(int number, uint8_t* buffer)
+{
+    if (!m_fileManager)
+        return 0;
+    const int32_t length = m_fileManager->getInt(skdKey(number, "DataLength"));
+    if (length == 0)
+        return 0;
+    if (length < 0 || static_cast<size_t>(length) > REPLY_BUFFER)
+        return -1;
+    size_t decoded = 0;
+    if (!m_fileManager->readData(skdKey(number, "Data"), buffer, static_cast<size_t>(length), &decoded) ||
+        decoded < static_cast<size_t>(length))
+        return -1;
+    return length;
+}
+
+int CKandoProtocol::loadSKDCrc(int number, uint8_t* buffer)
+{
+    uint8_t crc[CRC_SIZE];
+    size_t decoded = 0;
+    if (!m_fileManager || !m_fileManager->readData(skdKey(number, "CRC"), crc, CRC_SIZE, &decoded) ||
+        decoded < CRC_SIZE)
+        return 0;
+    std::memcpy(buffer, crc, CRC_SIZE);
+    return static_cast<int>(CRC_SIZE);
+}
+
+int CKandoProtocol::loadSKDCfg(int number, uint8_t* buffer)
+{
+    uint8_t cfg[CFG_SIZE];
+    size_t decoded = 0;
+    if (!m_fileManager || !m_fileManager->readData(skdKey(number, "CFG"), cfg, CFG_SIZE, &decoded) ||
+        decoded < CFG_SIZE)
+        return 0;
+    std::memcpy(buffer, cfg, CFG_SIZE);
+    return static_cast<int>(CFG_SIZE);
+}

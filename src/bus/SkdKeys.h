@@ -1,0 +1,32 @@
+#pragma once
+
+#include "bus/BusDefs.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace bus {
+
+// "SKD<n>.<field>", the per-SKD keys of the backup file.
+inline std::string skdKey(int number, const char* field)
+{
+    return "SKD" + std::to_string(number) + "." + field;
+}
+
+constexpr const char* kMasterKey = "SKD0.MASTER";
+
+// An SKD list entry ("1".."8") as its number, 8 bits.
+inline int entryNumber(const std::string& entry)
+{
+    return static_cast<uint8_t>(std::strtol(entry.c_str(), nullptr, 10));
+}
+
+// The next chunk length at offset: a full chunk, or the rest of the template area.
+inline uint8_t nextChunk(uint32_t offset)
+{
+    if (offset >= TEMPLATE_END)
+        return 0;
+    return offset + CHUNK < TEMPLATE_END ? CHUNK : static_cast<uint8_t>(TEMPLATE_END - offset);
+}
+
+}  // namespace bus

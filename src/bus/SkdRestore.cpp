@@ -1,0 +1,182 @@
+#include "backupfile/CFileManager.h"
+#include "bus/CKandoNetwork.h"
+#include "bus/CKandoProtocol.h"
+#include "bus/SkdKeys.h"
+#include "gateway/CErrorMessage.h"
+#include "job/CMessage.h"
+#include "platform/DialogLink.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+using namespace bus;
+
+namespace {
+
+void appendNumber(std::string& list, int number)
+{
+    if (!list.empty())
+        list += ", ";
+    list += std::to_string(number);
+}
+
+}  // namespace
+
+void CKandoProtocol::restoreSKD()
+{
+    std::vector<std::string> restoreList;
+    std::unique_ptr<uint8_t[]> data(new uint8_t[REPLY_BUFFER]);
+    uint8_t crc[CRC_SIZE] = {};
+    std::string failed;
+
+    const uint8_t masterAddress = loadMaster();
+    compareSKDLists(restoreList, masterAddress != 0);
+    const bool masterMode = masterAddress > ADDR_SKD_BASE;
+
+    for (const std::string& entry : restoreList) {
+        const int n = entryNumber(entry);
+        const int32_t length = loadSKDData(n, data.get());
+        if (length <= 0) {
+            // No usable image: cleaning would only wipe the SKD.
+            reportError("restoreSKD", 149, ERR_FILE_DAMAGED);
+            appendNumber(failed, n);
+            if (masterMode)
+                break;
+            continue;
+        }
+        // Without a CRC of its own the SKD cannot be verified.
+        const bool haveCrc = loadSKDCrc(n, crc) == static_cast<int>(CRC_SIZE);
+        const uint8_t* expected = haveCrc ? crc : nullptr;
+
+        uint8_t address = skdAddress(n);
+        if (masterMode) {
+            address = ADDR_ALL_SKDS;
+            cleanAllSKD();
+            pause(PAUSE_CLEAN_ALL);
+        } else {
+            cleanSKD(address);
+            pause(PAUSE_CLEAN_ONE);
+        }
+        restoreTemplates(address, data.get(), length);
+        pause(PAUSE_AFTER_TEMPLATES);
+
+        if (masterMode) {
+            restoreMasterCfg(masterAddress);
+            pause(static_cast<uint32_t>(m_skdList.size()) * PAUSE_CFG_PER_SKD);
+            failed = checkAllSKDCrc(expected);
+            break;
+        }
+        restoreSKDCfg(address);
+        if (!checkSKDCrc(address, expected))
+            appendNumber(failed, n);
+    }
+
+    if (!failed.empty()) {
+        const std::string text = CMessage::getInstance()->formatText(161, failed);
+        if (m_dialog)
+            m_dialog->messageBox(text);
+    }
+}
+
+void CKandoProtocol::compareSKDLists(std::vector<std::string>& restoreList, bool masterFlag)
+{
+    listBusSKD(m_skdList);
+    auto onBus = [this](int n) {
+        return std::any_of(m_skdList.begin(), m_skdList.end(),
+                           [n](const std::string& entry) { return entryNumber(entry) == n; });
+    };
+    CMessage* messages = CMessage::getInstance();
+    for (int n = 1; n <= MAX_SKDS; ++n) {
+        if (m_fileManager && m_fileManager->containsKey(skdKey(n, "DataLength"))) {
+            if (!onBus(n))
+                messages->post(159, n);
+            restoreList.push_back(std::to_string(n));
+        } else if (!masterFlag && onBus(n)) {
+            messages->post(160, n);
+        }
+    }
+}
+
+void CKandoProtocol::cleanAllSKD()
+{
+    std::vector<std::string> list;
+    listBusSKD(list);
+    for (const std::string& entry : list)
+        cleanSKD(skdAddress(entryNumber(entry)));
+}
+
+void CKandoProtocol::restoreTemplates(uint8_t address, const uint8_t* data, int32_t storedLength)
+{
+    CMessage* messages = CMessage::getInstance();
+    const std::string name = formatSKD(address);
+    // Beyond the stored image the area gets zeros, never leftovers of another SKD.
+    const uint32_t usable = static_cast<uint32_t>(std::clamp<int32_t>(storedLength, 0, TEMPLATE_SIZE));
+    CReplyRecord scratch;
+
+    messages->post(166, name);
+    uint32_t offset = TEMPLATE_START;
+    uint8_t chunk = CHUNK;
+    int failures = 0;
+    while (chunk > 0) {
+        uint8_t bytes[CHUNK] = {};
+        const uint32_t position = offset - TEMPLATE_START;
+        if (position < usable)
+            std::memcpy(bytes, data + position, std::min<uint32_t>(chunk, usable - position));
+
+        CBusMessage message;
+        buildWriteChunk(message, address, offset, bytes, chunk);
+        if (!send(message)) {
+            report("restoreTemplates", 124);
+            break;
+        }
+        if (awaitReply(message, HEADER_SIZE, WAIT_CHUNK)) {
+            parseReply(message, scratch);
+            failures = 0;
+            offset += chunk;
+            chunk = nextChunk(offset);
+            continue;
+        }
+        // Unacknowledged: the same chunk goes again, so no hole is left in the SKD.
+        ++failures;
+        pause(PAUSE_RETRY);
+        if (failures >= MAX_FAILURES) {
+            messages->post(162, name);
+            break;
+        }
+    }
+    messages->post(167, name);
+}
+
+int CKandoProtocol::checkSKDCrc(uint8_t address, const uint8_t* expected)
+{
+    const std::string number = std::to_string(skdNumber(address));
+    if (!expected) {
+        CMessage::getInstance()->post(161, number);
+        return 0;
+    }
+    CReplyRecord record;
+    const int answered = getSKDCrc(address, record);
+    if (!answered)
+        reportNoReply("checkSKDCrc", address);
+    const bool match = record.length() >= static_cast<int32_t>(CRC_SIZE) &&
+                       std::memcmp(record.data(), expected, CRC_SIZE) == 0;
+    if (!match) {
+        CMessage::getInstance()->post(161, number);
+        return 0;
+    }
+    return answered;
+}
+
+std::string CKandoProtocol::checkAllSKDCrc(const uint8_t* expected)
+{
+    std::vector<std::string> list;
+    listBusSKD(list);
+    std::string failed;
+    for (const std::string& entry : list) {
+        const int n = entryNumber(entry);
+        if (!checkSKDCrc(skdAddress(n), expected))
+            appendNumber(failed, n);
+    }
+    return failed;
+}
