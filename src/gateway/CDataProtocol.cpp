@@ -1,0 +1,197 @@
+#include "gateway/CDataProtocol.h"
+
+#include "backupfile/CFileManager.h"
+#include "gateway/CDataNetwork.h"
+#include "gateway/CErrorMessage.h"
+#include "gateway/CFrame.h"
+#include "job/CMessage.h"
+#include "platform/DialogLink.h"
+#include "platform/Encoding.h"
+
+#include <memory>
+#include <new>
+
+const char* const CDataProtocol::kPasswordCancel = "AskForPwd=IDCANCEL";
+
+namespace {
+
+const char* const kObjectNames[CDataProtocol::kObjectCount] = {
+    "UserManagerConfig", "ConfigManager", "DayLightConfig", "SystemTimeConfig"};
+
+constexpr int kNetworkError = 124;
+constexpr int kWrongRecordLength = 127;
+constexpr int kUnknownObject = 128;
+constexpr int kFileError = 149;
+constexpr int kPasswordsDiffer = 153;
+constexpr int kConnectionClosed = 137;
+constexpr int kWrongPasswordBox = 154;
+
+}  // namespace
+
+void CDataProtocol::attach(CDialogLink* dialog)
+{
+    m_network = getDataNetwork();
+    m_messages = CMessage::getInstance();
+    m_fileManager = getFileManager();
+    m_dialog = dialog;
+}
+
+std::string CDataProtocol::getObjectName(int index)
+{
+    if (index < 0 || index >= kObjectCount)
+        return std::string();
+    return kObjectNames[index];
+}
+
+bool CDataProtocol::readPackage(CFrame& frame, uint8_t headerSize)
+{
+    if (m_network->receiveHeader(frame, headerSize, kReplyTimeoutMs) < 0
+        || !m_network->receiveData(frame, frame.getDataLength())) {
+        reportError("readPackage", kNetworkError, m_network->getLastError());
+        return false;
+    }
+    return true;
+}
+
+float CDataProtocol::getVersion()
+{
+    if (!m_network->sendFrame(CFrame::buildVersionRequest())) {
+        reportError("getVersion", kNetworkError, m_network->getLastError());
+        return 0.0f;
+    }
+    CFrame reply;
+    if (readPackage(reply, CFrame::kShortHeader) && reply.getType() == CFrame::VersionReply)
+        return static_cast<float>(reply.getParameter());
+    return 0.0f;
+}
+
+bool CDataProtocol::comparePassword(const std::string& utf8)
+{
+    std::string bytes;
+    if (!utf8ToCp1252(utf8, bytes))
+        return false;  // the gateway could never match it; the front ends refuse such input
+    if (!m_network->sendFrame(CFrame::buildPasswordRequest(bytes))) {
+        reportError("comparePassword", kNetworkError, m_network->getLastError());
+        return false;
+    }
+    CFrame reply;
+    return readPackage(reply, CFrame::kShortHeader) && reply.getType() == CFrame::PasswordReply
+        && reply.getParameter() == 1;
+}
+
+bool CDataProtocol::askPassword()
+{
+    if (m_dialog)
+        m_dialog->sendMessage(WM_ASK_PASSWORD);
+    // A prompt that stored nothing counts as cancelled rather than leaving the job waiting.
+    if (m_password.empty() || m_password == kPasswordCancel)
+        return false;
+
+    // The prompt puts one blank in front of the typed text.
+    std::string typed = m_password;
+    if (typed[0] == ' ')
+        typed.erase(0, 1);
+    std::string bytes;
+    if (!utf8ToCp1252(typed, bytes))
+        return false;
+
+    if (comparePassword(typed))
+        return true;
+    m_messages->post(kPasswordsDiffer);
+    m_messages->post(kConnectionClosed);
+    if (m_dialog)
+        m_dialog->messageBox(m_messages->loadText(kWrongPasswordBox));
+    return false;
+}
+
+bool CDataProtocol::checkErrorReply(const std::string& callName, const CFrame& frame)
+{
+    if (frame.getType() != CFrame::ErrorReply)
+        return false;
+    switch (frame.getParameter()) {
+    case 1:
+        reportError(callName, kWrongRecordLength, 0);
+        return true;
+    case 2:
+        reportError(callName, kUnknownObject, 0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CDataProtocol::backupData(int index)
+{
+    if (!m_network->sendFrame(CFrame::buildBackupRequest(static_cast<uint8_t>(index)))) {
+        reportError("backupData", kNetworkError, m_network->getLastError());
+        return false;
+    }
+    CFrame reply;
+    const bool received = readPackage(reply, CFrame::kLongHeader);
+    // An error reply, whole or cut short, is never stored as the object's data.
+    if (reply.getType() == CFrame::ErrorReply) {
+        checkErrorReply("backupData", reply);
+        return false;
+    }
+    if (!received)
+        return false;
+    if (getObjectName(reply.getParameter()).empty())
+        return false;
+    return saveObject(reply);
+}
+
+bool CDataProtocol::saveObject(const CFrame& frame)
+{
+    const std::string name = getObjectName(frame.getParameter());
+    if (name.empty())
+        return false;
+    const uint32_t length = frame.getDataLength();
+    m_fileManager->setInt(name + ".DataLength", static_cast<int32_t>(length));
+    if (length == 0)
+        return true;
+    if (!m_fileManager->writeData(name + ".Data", frame.data(), length)) {
+        reportError("writeData", kFileError, m_fileManager->getLastError());
+        return false;
+    }
+    return true;
+}
+
+bool CDataProtocol::restoreData(int index, const uint8_t* bytes, uint32_t count)
+{
+    if (!m_network->sendFrame(CFrame::buildRestoreRequest(static_cast<uint8_t>(index), bytes, count))) {
+        reportError("restoreData", kNetworkError, m_network->getLastError());
+        return false;
+    }
+    CFrame reply;
+    if (!readPackage(reply, CFrame::kShortHeader))
+        return false;  // already reported; the object was not confirmed
+    checkErrorReply("restoreData", reply);
+    return reply.getType() != CFrame::ErrorReply;
+}
+
+bool CDataProtocol::checkDataFile()
+{
+    bool ok = m_fileManager->containsKey("Global.Version");
+    for (int i = 0; ok && i < kObjectCount; ++i) {
+        const std::string name = getObjectName(i);
+        if (!m_fileManager->containsKey(name + ".DataLength")) {
+            ok = false;
+            break;
+        }
+        const int32_t length = m_fileManager->getInt(name + ".DataLength");
+        if (length < 0 || static_cast<uint32_t>(length) > CDataNetwork::kMaxDataLength) {
+            ok = false;
+            break;
+        }
+        // An empty object needs no Data item.
+        if (length == 0)
+            continue;
+        std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[static_cast<size_t>(length)]);
+        size_t decoded = 0;
+        ok = buffer && m_fileManager->readData(name + ".Data", buffer.get(), static_cast<size_t>(length), &decoded)
+            && decoded >= static_cast<size_t>(length);
+    }
+    if (!ok)
+        reportError("checkDataFile", kFileError, ERR_FILE_DAMAGED);
+    return ok;
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class CDataNetwork;
+class CDialogLink;
+class CFileManager;
+class CFrame;
+class CMessage;
+
+// The PC's side of the gateway's configuration-data protocol: one operation per remote call,
+// the reading of a reply, the backup file's completeness check, the password dialogue, and
+// the gateway backup and restore sequences. Failures are posted as error reports named after
+// the operation; the operations answer true/false (a version, a length).
+class CDataProtocol
+{
+public:
+    static constexpr int kObjectCount = 4;
+    static constexpr uint32_t kReplyTimeoutMs = 120000;
+
+    CDataProtocol() = default;
+    virtual ~CDataProtocol() = default;
+    CDataProtocol(const CDataProtocol&) = delete;
+    CDataProtocol& operator=(const CDataProtocol&) = delete;
+
+    // Takes the shared gateway connection, status sink and file manager; dialog answers the
+    // password question and shows message boxes.
+    void attach(CDialogLink* dialog);
+
+    // "UserManagerConfig", "ConfigManager", "DayLightConfig", "SystemTimeConfig"; "" otherwise.
+    static std::string getObjectName(int index);
+
+    bool readPackage(CFrame& frame, uint8_t headerSize);
+    float getVersion();  // 0.0 when no version was read
+    // utf8: the password as typed; it goes on the wire in Windows-1252.
+    bool comparePassword(const std::string& utf8);
+    bool askPassword();
+    // The prompt's answer: " " + the typed password, or "AskForPwd=IDCANCEL".
+    void setPassword(const std::string& answer) { m_password = answer; }
+
+    bool backupData(int index);
+    bool saveObject(const CFrame& frame);
+    bool restoreData(int index, const uint8_t* bytes, uint32_t count);
+    bool checkDataFile();
+    bool checkErrorReply(const std::string& callName, const CFrame& frame);
+
+    // Sequences: mode 1 backup, 2 restore.
+    bool runGatewayJob(float version, int mode);
+    bool backup(int version);
+    bool restore(int version);
+    bool checkVersion(int version);
+    int getDataLength(int index);
+    // Fills buffer (capacity bytes) from the object's Data key; answers the object's length.
+    int loadObject(int index, uint8_t* buffer, size_t capacity);
+
+    static const char* const kPasswordCancel;  // "AskForPwd=IDCANCEL"
+
+private:
+    std::string m_password;
+    CFileManager* m_fileManager = nullptr;
+    CDataNetwork* m_network = nullptr;
+    CMessage* m_messages = nullptr;
+    CDialogLink* m_dialog = nullptr;
+};

@@ -1,0 +1,118 @@
+// The gateway backup and restore sequences of CDataProtocol.
+#include "gateway/CDataProtocol.h"
+
+#include "backupfile/CFileManager.h"
+#include "gateway/CErrorMessage.h"
+#include "job/CMessage.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr int kSaveTo = 111;
+constexpr int kLoadFrom = 112;
+constexpr int kVersionMismatch = 133;
+constexpr int kNotRead = 134;
+constexpr int kBackupDone = 135;
+constexpr int kRestoreDone = 136;
+constexpr int kLoading = 138;
+constexpr int kSaved = 139;
+constexpr int kLoadDone = 140;
+constexpr int kWriting = 141;
+constexpr int kWritten = 142;
+constexpr int kNotTransferred = 150;
+constexpr int kFileTooOld = 152;
+
+// Files older than this cannot be restored (the message names 107, the rule is 104).
+constexpr float kOldestFileVersion = 104.0f;
+
+std::string dataLengthKey(const std::string& name)
+{
+    return name + ".DataLength";
+}
+
+}  // namespace
+
+bool CDataProtocol::runGatewayJob(float version, int mode)
+{
+    const int gatewayVersion = static_cast<int>(version);
+    if (mode == 1) {
+        m_messages->post(kSaveTo, m_fileManager->getFileName());
+        return backup(gatewayVersion);
+    }
+    if (mode == 2) {
+        m_messages->post(kLoadFrom, m_fileManager->getFileName());
+        return restore(gatewayVersion);
+    }
+    return false;
+}
+
+bool CDataProtocol::backup(int version)
+{
+    m_fileManager->setInt("Global.Version", version);
+    bool ok = true;
+    for (int i = 0; ok && i < kObjectCount; ++i) {
+        const std::string name = getObjectName(i);
+        m_messages->post(kLoading, name);
+        ok = backupData(i);
+        if (ok)
+            m_messages->post(kSaved, name);
+        else
+            reportError(name, kNotRead, ERR_READ_OBJECT);
+        m_messages->post(kLoadDone, name);
+    }
+    m_messages->post(kBackupDone);
+    return ok;
+}
+
+bool CDataProtocol::restore(int version)
+{
+    if (!checkDataFile())
+        return false;
+    if (!checkVersion(version))
+        return false;
+    bool ok = true;
+    for (int i = 0; ok && i < kObjectCount; ++i) {
+        const std::string name = getObjectName(i);
+        m_messages->post(kWriting, name);
+        std::vector<uint8_t> buffer(static_cast<size_t>(getDataLength(i)));
+        const int count = loadObject(i, buffer.data(), buffer.size());
+        ok = restoreData(i, buffer.data(), static_cast<uint32_t>(count < 0 ? 0 : count));
+        if (!ok)
+            reportError(name, kNotTransferred, ERR_WRITE_OBJECT);
+        m_messages->post(kWritten, name);
+    }
+    m_messages->post(kRestoreDone);
+    return ok;
+}
+
+bool CDataProtocol::checkVersion(int version)
+{
+    const float fileVersion = m_fileManager->getFloat("Global.Version");
+    if (fileVersion < kOldestFileVersion) {
+        m_messages->post(kFileTooOld, static_cast<double>(fileVersion));
+        return false;
+    }
+    if (static_cast<float>(version) == fileVersion)
+        return true;
+    m_messages->post(kVersionMismatch, static_cast<double>(fileVersion), static_cast<double>(version));
+    return false;
+}
+
+int CDataProtocol::getDataLength(int index)
+{
+    const int32_t length = m_fileManager->getInt(dataLengthKey(getObjectName(index)));
+    return length < 0 ? 0 : length;
+}
+
+int CDataProtocol::loadObject(int index, uint8_t* buffer, size_t capacity)
+{
+    const std::string name = getObjectName(index);
+    const int32_t length = m_fileManager->getInt(dataLengthKey(name));
+    if (length <= 0)
+        return 0;
+    const size_t wanted = std::min(capacity, static_cast<size_t>(length));
+    m_fileManager->readData(name + ".Data", buffer, wanted);
+    return static_cast<int>(wanted);
+}
