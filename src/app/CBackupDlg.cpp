@@ -71,44 +71,38 @@ CBackupDlg::~CBackupDlg()
 void CBackupDlg::buildControls()
 {
     setWindowTitle(m_lang->text("IDD_102_TITLE"));
-    const DialogUnits du(font());
-    setFixedSize(du.size(318, 265));
+    TemplateLayout layout(this, 318, 265);
 
     // Created in the template's tab order.
     m_close = new QPushButton(m_lang->text("IDD_102_CLOSE"), this);
-    du.place(m_close, 104, 232, 110, 14);
+    layout.add(m_close, 104, 232, 110, 14);
     m_addressLabel = new QLabel(m_lang->text("IDD_102_ADDRESS_LABEL"), this);
-    du.place(m_addressLabel, 17, 22, 44, 9);
+    layout.add(m_addressLabel, 17, 22, 44, 9);
     m_portLabel = new QLabel(m_lang->text("IDD_102_PORT_LABEL"), this);
-    du.place(m_portLabel, 164, 22, 93, 11);
+    layout.add(m_portLabel, 164, 22, 93, 11);
     m_portLabel->hide();
     // The job always uses the fixed ports; the edit only shows the gateway's.
     m_port = new QLineEdit(this);
-    du.place(m_port, 164, 33, 110, 12);
+    layout.add(m_port, 164, 33, 110, 12, false);
     m_port->setMaxLength(5);
     m_port->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_port));
     m_port->hide();
     m_backup = new QPushButton(m_lang->text("IDD_102_BACKUP"), this);
-    du.place(m_backup, 17, 62, 110, 16);
+    layout.add(m_backup, 17, 62, 110, 16);
     m_restore = new QPushButton(m_lang->text("IDD_102_RESTORE"), this);
-    du.place(m_restore, 189, 62, 110, 16);
+    layout.add(m_restore, 189, 62, 110, 16);
     m_list = new QListWidget(this);
-    du.place(m_list, 17, 88, 282, 135);
+    layout.add(m_list, 17, 88, 282, 135, false);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setUniformItemSizes(true);
     m_address = new QLineEdit(this);
-    du.place(m_address, 17, 33, 110, 12);
+    layout.add(m_address, 17, 33, 110, 12, false);
     // The job keeps the address in a field of 16 characters.
     m_address->setMaxLength(kMaxAddressLength);
     m_addressLabel->setBuddy(m_address);
-
-    // An edit of 12 units can be shorter than the style's frame needs with some fonts.
-    for (QLineEdit* edit : {m_address, m_port}) {
-        if (edit->height() < edit->sizeHint().height())
-            edit->resize(edit->width(), edit->sizeHint().height());
-    }
+    layout.apply();
 
     connect(m_close, &QPushButton::clicked, this, &CBackupDlg::reject);
     connect(m_backup, &QPushButton::clicked, this, &CBackupDlg::OnBackup);

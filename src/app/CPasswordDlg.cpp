@@ -15,21 +15,21 @@ CPasswordDlg::CPasswordDlg(QWidget* parent) : QDialog(parent)
     CLangResources* lang = getLangResources();
     setWindowTitle(lang->text("IDD_133_TITLE"));
 
-    const DialogUnits du(font());
-    setFixedSize(du.size(217, 62));
+    TemplateLayout layout(this, 217, 62);
 
     // Created in tab order: the focus starts on OK, Enter confirms, Escape cancels.
     m_ok = new QPushButton(lang->text("IDD_133_OK"), this);
-    du.place(m_ok, 15, 33, 50, 14);
+    layout.add(m_ok, 15, 33, 50, 14);
     m_ok->setDefault(true);
     m_cancel = new QPushButton(lang->text("IDD_133_CANCEL"), this);
-    du.place(m_cancel, 149, 33, 50, 14);
+    layout.add(m_cancel, 149, 33, 50, 14);
     m_edit = new QLineEdit(this);
-    du.place(m_edit, 63, 12, 134, 12);
+    layout.add(m_edit, 63, 12, 134, 12, false);
     m_edit->setEchoMode(QLineEdit::Password);
     auto* label = new QLabel(lang->text("IDD_133_LABEL"), this);
-    du.place(label, 15, 14, 40, 9);
+    layout.add(label, 15, 14, 40, 9);
     label->setBuddy(m_edit);
+    layout.apply();
 
     connect(m_ok, &QPushButton::clicked, this, &CPasswordDlg::accept);
     connect(m_cancel, &QPushButton::clicked, this, &CPasswordDlg::reject);

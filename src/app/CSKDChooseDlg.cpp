@@ -14,24 +14,23 @@ CSKDChooseDlg::CSKDChooseDlg(QWidget* parent) : QDialog(parent)
     CLangResources* lang = getLangResources();
     setWindowTitle(lang->text("IDD_134_TITLE"));
 
-    const DialogUnits du(font());
-    setFixedSize(du.size(214, 74));
+    TemplateLayout layout(this, 214, 74);
 
     m_check = new QCheckBox(lang->text("IDD_134_IDENTICAL"), this);
-    du.place(m_check, 7, 7, 167, 17);
+    layout.add(m_check, 7, 7, 167, 17);
     auto* label = new QLabel(lang->text("IDD_134_MASTER_LABEL"), this);
-    du.place(label, 7, 31, 45, 8);
+    layout.add(label, 7, 31, 45, 8);
     m_combo = new QComboBox(this);
     // The template's 41 units include the drop-down list; the closed box is one edit high.
-    du.place(m_combo, 54, 29, 106, 12);
-    m_combo->resize(m_combo->width(), std::max(m_combo->height(), m_combo->sizeHint().height()));
+    layout.add(m_combo, 54, 29, 106, 12, false);
     m_combo->setEnabled(false);
     label->setBuddy(m_combo);
     m_ok = new QPushButton(lang->text("IDD_134_OK"), this);
-    du.place(m_ok, 7, 53, 80, 14);
+    layout.add(m_ok, 7, 53, 80, 14);
     m_ok->setDefault(true);
     m_cancel = new QPushButton(lang->text("IDD_134_CANCEL"), this);
-    du.place(m_cancel, 127, 53, 80, 14);
+    layout.add(m_cancel, 127, 53, 80, 14);
+    layout.apply();
 
     connect(m_check, &QCheckBox::clicked, this, &CSKDChooseDlg::OnCheckIdentical);
     connect(m_ok, &QPushButton::clicked, this, &CSKDChooseDlg::accept);

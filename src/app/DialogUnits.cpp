@@ -4,14 +4,8 @@
 #include <QFontMetrics>
 #include <QWidget>
 
-namespace {
-// Rounds a * b / c to the nearest integer.
-int mulDiv(int a, int b, int c)
-{
-    const long long p = static_cast<long long>(a) * b;
-    return static_cast<int>(p >= 0 ? (p + c / 2) / c : (p - c / 2) / c);
-}
-}  // namespace
+#include <algorithm>
+#include <cmath>
 
 DialogUnits::DialogUnits(const QFont& font)
 {
@@ -22,14 +16,19 @@ DialogUnits::DialogUnits(const QFont& font)
     m_baseY = std::max(1, metrics.height());
 }
 
+void DialogUnits::widen(double factor)
+{
+    m_widen = std::max(1.0, factor);
+}
+
 int DialogUnits::x(int units) const
 {
-    return mulDiv(units, m_baseX, 4);
+    return static_cast<int>(std::lround(units * m_baseX * m_widen / 4.0));
 }
 
 int DialogUnits::y(int units) const
 {
-    return mulDiv(units, m_baseY, 8);
+    return static_cast<int>(std::lround(units * m_baseY / 8.0));
 }
 
 QRect DialogUnits::rect(int left, int top, int width, int height) const
@@ -42,7 +41,41 @@ QSize DialogUnits::size(int width, int height) const
     return QSize(x(width), y(height));
 }
 
-void DialogUnits::place(QWidget* widget, int left, int top, int width, int height) const
+TemplateLayout::TemplateLayout(QWidget* dialog, int width, int height)
+    : m_dialog(dialog), m_width(width), m_height(height), m_units(dialog->font())
 {
-    widget->setGeometry(rect(left, top, width, height));
+}
+
+void TemplateLayout::add(QWidget* control, int x, int y, int width, int height, bool fitText)
+{
+    m_items.push_back({control, x, y, width, height, fitText});
+}
+
+void TemplateLayout::apply()
+{
+    // Never more than half as wide again: a text that still does not fit is clipped.
+    constexpr double kMaxWiden = 1.5;
+    double factor = 1.0;
+    for (const Item& item : m_items) {
+        if (!item.fitText)
+            continue;
+        const int available = m_units.x(item.width);
+        const int needed = item.control->sizeHint().width();
+        if (available > 0 && needed > available)
+            factor = std::max(factor, static_cast<double>(needed) / available);
+    }
+    m_units.widen(std::min(factor, kMaxWiden));
+    place(m_units);
+}
+
+void TemplateLayout::place(const DialogUnits& units)
+{
+    m_dialog->setFixedSize(units.size(m_width, m_height));
+    for (const Item& item : m_items) {
+        QRect r = units.rect(item.x, item.y, item.width, item.height);
+        // An edit or a closed combo can be shorter than the style's frame needs.
+        if (!item.fitText)
+            r.setHeight(std::max(r.height(), std::min(item.control->sizeHint().height(), r.height() * 2)));
+        item.control->setGeometry(r);
+    }
 }

@@ -1,0 +1,156 @@
+#include "AppTestSupport.h"
+
+#include "Simulator.h"
+#include "TestSupport.h"
+#include "job/CMessage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using namespace apptest;
+
+namespace {
+
+constexpr int kJobLimitMs = 90000;
+
+sim::Config simConfig(int n, uint32_t seed)
+{
+    sim::Config config;
+    config.address = testsupport::loopbackAddress(n);
+    config.version = 108;
+    config.password = "p\xe4ss wort";  // Windows-1252 bytes, as the gateway compares them
+    config.skds = {1, 2, 5};
+    config.seed = seed;
+    return config;
+}
+
+// One job through the dialog as a user runs it: type the address, press the button, answer
+// the file dialog, the password prompt and (for a backup) the SKD choice.
+struct JobRun {
+    QStringList lines;
+    QStringList boxes;
+    QStringList comboEntries;
+    bool closeOnlyEnabled = false;
+};
+
+JobRun runJob(const std::string& address, int mode, const QString& file, int master)
+{
+    JobRun run;
+    CBackupDlg dialog;
+    dialog.show();
+    QTest::keyClicks(dialog.addressEdit(), QString::fromStdString(address));
+    ModalScript script;
+    script.file = [&](QFileDialog& files) {
+        return execWith(files, [&] {
+            files.selectFile(file);
+            files.accept();
+        });
+    };
+    script.password = [&](CPasswordDlg& prompt) {
+        return execWith(prompt, [&] {
+            typeText(prompt.passwordEdit(), QString::fromUtf8("päss wort"));
+            QTest::keyClick(&prompt, Qt::Key_Return);
+        });
+    };
+    script.choice = [&](CSKDChooseDlg& choice) {
+        return execWith(choice, [&] {
+            for (int i = 0; i < choice.masterCombo()->count(); ++i)
+                run.comboEntries << choice.masterCombo()->itemText(i);
+            if (master > 0) {
+                choice.identicalBox()->click();
+                choice.masterCombo()->setCurrentIndex(
+                    choice.masterCombo()->findText(QString::fromStdString(CMessage::getInstance()->loadText(157)) + " " +
+                                                   QString::number(master)));
+            }
+            QTest::mouseClick(choice.okButton(), Qt::LeftButton);
+        });
+    };
+    QTest::mouseClick(mode == 1 ? dialog.backupButton() : dialog.restoreButton(), Qt::LeftButton);
+    EXPECT_TRUE(waitFor([&] { return !dialog.jobRunning(); }, kJobLimitMs));
+    run.lines = dialog.statusLines();
+    run.boxes = script.boxes;
+    run.closeOnlyEnabled = dialog.closeButton()->isEnabled() && !dialog.backupButton()->isEnabled() &&
+                           !dialog.restoreButton()->isEnabled() && !dialog.addressEdit()->isEnabled();
+    return run;
+}
+
+QString readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+}
+
+QString line(int id)
+{
+    return QString::fromStdString(CMessage::getInstance()->formatText(id));
+}
+
+class BackupJob : public ::testing::Test
+{
+protected:
+    testsupport::ScopedTimeScale scale{0.005};
+    QTemporaryDir dir;
+};
+
+// A backup of the master SKD 5: the file name typed without extension gets ".mrk".
+TEST_F(BackupJob, BackupWithMasterThroughTheDialog)
+{
+    sim::Simulator gateway(simConfig(1, 7));
+    std::string error;
+    ASSERT_TRUE(gateway.start(&error)) << error;
+
+    const JobRun run = runJob(gateway.config().address, 1, dir.filePath("nightly"), 5);
+    gateway.stop();
+
+    EXPECT_TRUE(run.closeOnlyEnabled);
+    EXPECT_TRUE(run.boxes.isEmpty()) << run.boxes.join('\n').toStdString();
+    EXPECT_EQ(run.comboEntries.size(), 3);
+    ASSERT_FALSE(run.lines.isEmpty());
+    EXPECT_TRUE(run.lines.contains(QString::fromStdString(CMessage::getInstance()->formatText(145, 108.0))))
+        << run.lines.join('\n').toStdString();
+    EXPECT_EQ(run.lines.last(), line(137)) << run.lines.join('\n').toStdString();
+
+    EXPECT_FALSE(QFile::exists(dir.filePath("nightly")));
+    const QString content = readFile(dir.filePath("nightly.mrk"));
+    EXPECT_TRUE(content.contains("Global.Version=108")) << content.left(200).toStdString();
+    EXPECT_TRUE(content.contains("UserManagerConfig.DataLength="));
+    EXPECT_TRUE(content.contains("SKD0.MASTER=197"));
+    EXPECT_TRUE(content.contains("SKD5.Data="));
+    EXPECT_FALSE(content.contains("SKD1.Data="));
+    EXPECT_FALSE(content.contains("SKD2.Data="));
+}
+
+// Every SKD backed up from one gateway and restored to another: the second ends up the same.
+TEST_F(BackupJob, BackupAndRestoreThroughTheDialog)
+{
+    sim::Simulator source(simConfig(2, 11));
+    sim::Simulator target(simConfig(3, 12));
+    std::string error;
+    ASSERT_TRUE(source.start(&error)) << error;
+    ASSERT_TRUE(target.start(&error)) << error;
+    ASSERT_FALSE(source.sameState(target));
+
+    const QString file = dir.filePath("all.mrk");
+    const JobRun backup = runJob(source.config().address, 1, file, 0);
+    EXPECT_TRUE(backup.boxes.isEmpty()) << backup.boxes.join('\n').toStdString();
+    const QString content = readFile(file);
+    EXPECT_TRUE(content.contains("SKD0.MASTER=192"));
+    for (const char* key : {"SKD1.Data=", "SKD2.Data=", "SKD5.Data="})
+        EXPECT_TRUE(content.contains(key)) << key;
+
+    const JobRun restore = runJob(target.config().address, 2, file, 0);
+    EXPECT_TRUE(restore.closeOnlyEnabled);
+    EXPECT_TRUE(restore.boxes.isEmpty()) << restore.boxes.join('\n').toStdString();
+    EXPECT_TRUE(restore.comboEntries.isEmpty());  // a restore asks no SKD question
+    EXPECT_EQ(restore.lines.last(), line(137)) << restore.lines.join('\n').toStdString();
+    std::string difference;
+    EXPECT_TRUE(source.sameState(target, &difference)) << difference;
+    EXPECT_EQ(readFile(file), content);  // a restore leaves the file as it was
+}
+
+}  // namespace

@@ -1,0 +1,382 @@
+#include "AppTestSupport.h"
+
+#include "CBackupApp.h"
+#include "job/CMessage.h"
+#include "lang/CLangResources.h"
+#include "platform/TimeScale.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTemporaryDir>
+
+#include <thread>
+#include <unistd.h>
+
+using namespace apptest;
+
+namespace {
+
+QString stringText(int id)
+{
+    return QString::fromStdString(CMessage::getInstance()->loadText(id));
+}
+
+TEST(MainDialog, StartState)
+{
+    CBackupDlg dialog;
+    ASSERT_TRUE(dialog.languageLoaded());
+    EXPECT_EQ(getLangResources()->loadedFile(), "blang_en");
+    dialog.show();
+
+    EXPECT_TRUE(dialog.addressEdit()->text().isEmpty());
+    EXPECT_EQ(dialog.addressEdit()->maxLength(), 16);
+    EXPECT_FALSE(dialog.portEdit()->isVisible());
+    EXPECT_EQ(dialog.portEdit()->text(), "11574");
+    EXPECT_EQ(dialog.statusList()->count(), 0);
+
+    // The title comes from the language file, not from the built-in Spanish table.
+    const QString text104 = stringText(104);
+    EXPECT_NE(text104.toStdString(), "Versión de herramienta de Copias de seguridad NEXO");
+    EXPECT_EQ(dialog.windowTitle(), text104 + " 2.0.5.0-SW004");
+
+    const std::pair<QWidget*, int> tips[] = {
+        {dialog.restoreButton(), 105}, {dialog.backupButton(), 106}, {dialog.closeButton(), 107},
+        {dialog.addressEdit(), 108},   {dialog.portEdit(), 109},     {dialog.statusList(), 110},
+    };
+    for (const auto& [widget, id] : tips) {
+        EXPECT_FALSE(widget->toolTip().isEmpty()) << id;
+        EXPECT_EQ(widget->toolTip(), stringText(id)) << id;
+    }
+    for (QWidget* w : {static_cast<QWidget*>(dialog.backupButton()), static_cast<QWidget*>(dialog.restoreButton()),
+                       static_cast<QWidget*>(dialog.closeButton()), static_cast<QWidget*>(dialog.addressEdit())})
+        EXPECT_TRUE(w->isEnabled());
+    EXPECT_EQ(dialog.backupButton()->text(), getLangResources()->text("IDD_102_BACKUP"));
+    EXPECT_FALSE(dialog.windowIcon().isNull());
+
+    // Typing past 16 characters is refused.
+    QTest::keyClicks(dialog.addressEdit(), "192.168.100.200.extra");
+    EXPECT_EQ(dialog.addressEdit()->text(), "192.168.100.200.");
+}
+
+// A job button disables the five controls before the job starts; once the job has ended
+// (here after a cancelled file dialog) only the close button comes back.
+TEST(MainDialog, JobButtonDisablesControlsAndOnlyCloseComesBack)
+{
+    struct Case {
+        const char* name;
+        int mode;
+        QFileDialog::AcceptMode acceptMode;
+        QFileDialog::FileMode fileMode;
+        bool confirmOverwrite;
+    };
+    const Case cases[] = {
+        {"backup", 1, QFileDialog::AcceptSave, QFileDialog::AnyFile, false},
+        {"restore", 2, QFileDialog::AcceptOpen, QFileDialog::ExistingFile, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CBackupDlg dialog;
+        dialog.show();
+        dialog.addressEdit()->setText("127.0.0.1");
+        ModalScript script;
+        bool checked = false;
+        script.file = [&](QFileDialog& files) {
+            checked = true;
+            for (QWidget* w : {static_cast<QWidget*>(dialog.restoreButton()), static_cast<QWidget*>(dialog.backupButton()),
+                               static_cast<QWidget*>(dialog.closeButton()), static_cast<QWidget*>(dialog.addressEdit()),
+                               static_cast<QWidget*>(dialog.portEdit())})
+                EXPECT_FALSE(w->isEnabled());
+            EXPECT_TRUE(dialog.jobRunning());
+            EXPECT_EQ(files.acceptMode(), c.acceptMode);
+            EXPECT_EQ(files.fileMode(), c.fileMode);
+            EXPECT_EQ(files.testOption(QFileDialog::DontConfirmOverwrite), !c.confirmOverwrite && c.mode == 1);
+            EXPECT_EQ(files.nameFilters(), QStringList({"Mirak File (*.mrk)", "All Files (*.*)"}));
+            EXPECT_EQ(files.defaultSuffix(), "mrk");
+            return int(QDialog::Rejected);
+        };
+        QTest::mouseClick(c.mode == 1 ? dialog.backupButton() : dialog.restoreButton(), Qt::LeftButton);
+        ASSERT_TRUE(waitFor([&] { return !dialog.jobRunning(); }, 20000));
+        EXPECT_TRUE(checked);
+        EXPECT_TRUE(dialog.closeButton()->isEnabled());
+        EXPECT_FALSE(dialog.backupButton()->isEnabled());
+        EXPECT_FALSE(dialog.restoreButton()->isEnabled());
+        EXPECT_FALSE(dialog.addressEdit()->isEnabled());
+        EXPECT_FALSE(dialog.portEdit()->isEnabled());
+        // A cancelled file choice ends the job without a line.
+        EXPECT_EQ(dialog.statusList()->count(), 0);
+        EXPECT_TRUE(script.boxes.isEmpty());
+    }
+}
+
+TEST(MainDialog, CannotBeEndedWhileAJobRuns)
+{
+    CBackupDlg dialog;
+    dialog.show();
+    int finished = 0;
+    QObject::connect(&dialog, &QDialog::finished, [&] { ++finished; });
+    ModalScript script;
+    script.file = [&](QFileDialog&) {
+        // The worker waits for this answer: the job is running.
+        dialog.close();                                // close box, window manager
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        QTest::keyClick(dialog.statusList(), Qt::Key_Enter, Qt::KeypadModifier);
+        dialog.reject();
+        dialog.accept();
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(finished, 0);
+        return int(QDialog::Rejected);
+    };
+    QTest::mouseClick(dialog.backupButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return !dialog.jobRunning(); }, 20000));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(finished, 0);
+
+    // After the job the close button ends it.
+    QTest::mouseClick(dialog.closeButton(), Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(finished, 1);
+}
+
+TEST(MainDialog, IdleDialogEndsWithEscapeEnterAndCloseBox)
+{
+    const std::function<void(CBackupDlg&)> ends[] = {
+        [](CBackupDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+        [](CBackupDlg& d) { QTest::keyClick(d.addressEdit(), Qt::Key_Return); },
+        [](CBackupDlg& d) { d.close(); },
+    };
+    for (const auto& end : ends) {
+        CBackupDlg dialog;
+        dialog.show();
+        end(dialog);
+        EXPECT_FALSE(dialog.isVisible());
+    }
+}
+
+// Status lines from another thread wait until they are shown, keep their order, go at the
+// end and leave nothing selected.
+TEST(MainDialog, StatusLinesFromTheWorker)
+{
+    CBackupDlg dialog;
+    dialog.show();
+    CDialogLink* link = &dialog;
+    link->addLine("first");
+    dialog.statusList()->setCurrentRow(0);  // the user selects a line
+    std::atomic<int> sent{0};
+    std::thread worker([&] {
+        for (int i = 0; i < 200; ++i) {
+            CMessage::getInstance()->post(145, double(i));
+            sent = i + 1;
+        }
+    });
+    ASSERT_TRUE(waitFor([&] { return sent == 200; }, 20000));
+    worker.join();
+    const QStringList lines = dialog.statusLines();
+    ASSERT_EQ(lines.size(), 201);
+    EXPECT_EQ(lines.first(), "first");
+    for (int i = 0; i < 200; ++i)
+        ASSERT_EQ(lines[i + 1].toStdString(), CMessage::getInstance()->formatText(145, double(i))) << i;
+    EXPECT_TRUE(dialog.statusList()->selectedItems().isEmpty());
+    EXPECT_EQ(dialog.statusList()->currentItem(), nullptr);
+}
+
+TEST(MainDialog, NoLanguageFileShowsTheBoxAndNeverTheDialog)
+{
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    const QString home = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(elsewhere.path()));
+    ModalScript script;
+    bool dialogShown = false;
+    script.mainDialog = [&](CBackupDlg&) {
+        dialogShown = true;
+        return int(QDialog::Rejected);
+    };
+    CBackupApp app;
+    const int status = app.run({"nexo-backup"});
+    QDir::setCurrent(home);
+    EXPECT_NE(status, 0);
+    EXPECT_FALSE(dialogShown);
+    EXPECT_EQ(script.boxes, QStringList({"Not language file found!"}));
+}
+
+TEST(MainDialog, CommandLine)
+{
+    const double before = timeScale();
+    struct Case {
+        QStringList args;
+        bool ok;
+        double scale;
+    };
+    const Case cases[] = {
+        {{"nexo-backup"}, true, 1.0},
+        {{"nexo-backup", "--time-scale", "0.01"}, true, 0.01},
+        {{"nexo-backup", "--time-scale=2"}, true, 2.0},
+        {{"nexo-backup", "--time-scale", "0"}, false, 0},
+        {{"nexo-backup", "--time-scale", "-1"}, false, 0},
+        {{"nexo-backup", "--time-scale", "fast"}, false, 0},
+        {{"nexo-backup", "--time-scale", "inf"}, false, 0},
+        {{"nexo-backup", "--time-scale"}, false, 0},
+        {{"nexo-backup", "--port", "1"}, false, 0},
+        {{"nexo-backup", "192.168.1.1"}, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        CBackupApp app;
+        QString message;
+        bool help = false;
+        EXPECT_EQ(app.parseArguments(c.args, &message, &help), c.ok) << message.toStdString();
+        if (c.ok)
+            EXPECT_DOUBLE_EQ(app.timeScaleOption(), c.scale);
+        else
+            EXPECT_EQ(CBackupApp().run(c.args), 2);
+    }
+    CBackupApp app;
+    QString help;
+    bool helpOnly = false;
+    ASSERT_TRUE(app.parseArguments({"nexo-backup", "--help"}, &help, &helpOnly));
+    EXPECT_TRUE(helpOnly);
+    EXPECT_TRUE(help.contains("--time-scale"));
+    EXPECT_TRUE(help.contains("simulator"));
+    EXPECT_FALSE(help.contains("screenshot"));
+    EXPECT_EQ(timeScale(), before);
+}
+
+// The prompt's answer: " " + the password as typed after OK or Enter, the cancel marker
+// after Cancel, Escape or the close box.
+TEST(PasswordPrompt, Answers)
+{
+    struct Case {
+        const char* typed;
+        std::function<void(CPasswordDlg&)> end;
+        std::string answer;
+    };
+    auto ok = [](CPasswordDlg& d) { QTest::mouseClick(d.okButton(), Qt::LeftButton); };
+    auto enter = [](CPasswordDlg& d) { QTest::keyClick(d.passwordEdit(), Qt::Key_Return); };
+    auto cancel = [](CPasswordDlg& d) { QTest::mouseClick(d.cancelButton(), Qt::LeftButton); };
+    auto escape = [](CPasswordDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); };
+    auto closeBox = [](CPasswordDlg& d) { d.close(); };
+    const Case cases[] = {
+        {"", ok, " "},
+        {"two  inner blanks ", ok, " two  inner blanks "},
+        {"AskForPwd=IDCANCEL", ok, " AskForPwd=IDCANCEL"},
+        {"café€", enter, " café€"},
+        {"secret", cancel, "AskForPwd=IDCANCEL"},
+        {"secret", escape, "AskForPwd=IDCANCEL"},
+        {"secret", closeBox, "AskForPwd=IDCANCEL"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        CPasswordDlg prompt;
+        EXPECT_EQ(prompt.passwordEdit()->echoMode(), QLineEdit::Password);
+        const int result = execWith(prompt, [&] {
+            EXPECT_EQ(prompt.focusWidget(), prompt.okButton());
+            typeText(prompt.passwordEdit(), QString::fromUtf8(c.typed));
+            c.end(prompt);
+        });
+        EXPECT_EQ(prompt.answer(result), c.answer);
+    }
+}
+
+TEST(PasswordPrompt, RefusesCharactersTheGatewayCannotTake)
+{
+    ModalScript script;
+    CPasswordDlg prompt;
+    bool stillOpen = false;
+    const int result = execWith(prompt, [&] {
+        typeText(prompt.passwordEdit(), QString::fromUtf8("pässwort Ω"));
+        QTest::mouseClick(prompt.okButton(), Qt::LeftButton);
+        stillOpen = prompt.isVisible();
+        QTest::keyClick(&prompt, Qt::Key_Escape);
+    });
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(script.boxes, QStringList({getLangResources()->text("APP_PASSWORD_CHARSET")}));
+    EXPECT_FALSE(script.boxes.first().isEmpty());
+    EXPECT_EQ(prompt.answer(result), "AskForPwd=IDCANCEL");
+}
+
+// The SKD choice: the master is answered only with the box ticked.
+TEST(SkdChoice, Answers)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> list;
+        std::function<void(CSKDChooseDlg&)> actions;
+        int result;
+        int master;
+    };
+    auto click = [](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); };
+    auto tick = [](CSKDChooseDlg& d) { d.identicalBox()->click(); };
+    const Case cases[] = {
+        {"cancel", {"1", "2", "5"}, [&](CSKDChooseDlg& d) { tick(d); d.masterCombo()->setCurrentIndex(2); click(d.cancelButton()); },
+         QDialog::Rejected, -1},
+        {"no SKD found", {}, [&](CSKDChooseDlg& d) { tick(d); click(d.okButton()); }, QDialog::Accepted, 0},
+        {"box not ticked", {"1", "2", "5"}, [&](CSKDChooseDlg& d) { d.masterCombo()->setCurrentIndex(2); click(d.okButton()); },
+         QDialog::Accepted, 0},
+        {"ticked, SKD 5", {"1", "2", "5"},
+         [&](CSKDChooseDlg& d) {
+             tick(d);
+             EXPECT_TRUE(d.masterCombo()->isEnabled());
+             d.masterCombo()->setCurrentIndex(2);
+             click(d.okButton());
+         },
+         QDialog::Accepted, 5},
+        {"ticked, first entry", {"3", "4"}, [&](CSKDChooseDlg& d) { tick(d); QTest::keyClick(&d, Qt::Key_Return); },
+         QDialog::Accepted, 3},
+        {"tick then untick", {"1", "2", "5"},
+         [&](CSKDChooseDlg& d) {
+             tick(d);
+             d.masterCombo()->setCurrentIndex(1);
+             tick(d);
+             EXPECT_FALSE(d.masterCombo()->isEnabled());
+             click(d.okButton());
+         },
+         QDialog::Accepted, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int master = -1;
+        CSKDChooseDlg dialog;
+        dialog.setList(&c.list, &master);
+        const int result = execWith(dialog, [&] {
+            EXPECT_FALSE(dialog.masterCombo()->isEnabled());
+            EXPECT_EQ(dialog.masterCombo()->count(), int(c.list.size()));
+            for (size_t i = 0; i < c.list.size() && int(i) < dialog.masterCombo()->count(); ++i)
+                EXPECT_EQ(dialog.masterCombo()->itemText(int(i)), stringText(157) + " " + QString::fromStdString(c.list[i]));
+            EXPECT_EQ(dialog.masterCombo()->currentIndex(), c.list.empty() ? -1 : 0);
+            c.actions(dialog);
+            if (dialog.isVisible())  // an action that did not end it: fail rather than hang
+                dialog.reject();
+        });
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(master, c.master);
+    }
+}
+
+TEST(SkdChoice, RepaintKeepsTheUsersChoice)
+{
+    const std::vector<std::string> list{"1", "2", "5"};
+    int master = 0;
+    CSKDChooseDlg dialog;
+    dialog.setList(&list, &master);
+    execWith(dialog, [&] {
+        dialog.identicalBox()->click();
+        dialog.masterCombo()->setCurrentIndex(2);
+        // Painted again, and shown again as after a minimise.
+        dialog.repaint();
+        QShowEvent again;
+        QApplication::sendEvent(&dialog, &again);
+        QTest::qWait(20);
+        EXPECT_EQ(dialog.masterCombo()->currentIndex(), 2);
+        EXPECT_EQ(dialog.masterCombo()->count(), 3);
+        QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+    });
+    EXPECT_EQ(master, 5);
+}
+
+}  // namespace
