@@ -496,7 +496,7 @@ TEST(SimBus, SplitRepliesArriveWhole)
     ASSERT_TRUE(bus.connect(config.address, 11575));
     auto reply = bus.busExchange(0xC1, 0x03, chunkPayload(0x30000, 128));
     ASSERT_TRUE(reply);
-    const Bytes& mem = sim->skds()[1].memory;
+    const Bytes mem = sim->skds()[1].memory;
     EXPECT_EQ(reply->payload, Bytes(mem.begin(), mem.begin() + 128));
 }
 
