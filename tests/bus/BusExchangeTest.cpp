@@ -1,0 +1,209 @@
+#include "ScriptedPeer.h"
+#include "SimWire.h"
+#include "TestSupport.h"
+
+#include "backupfile/CFileManager.h"
+#include "bus/CKandoNetwork.h"
+#include "bus/CKandoProtocol.h"
+#include "job/CMessage.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+using Bytes = std::vector<uint8_t>;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr uint16_t kBusPort = 11575;
+
+Bytes reply(uint8_t source, uint8_t code, const Bytes& data)
+{
+    return sim::wire::busMessage(1, sim::wire::busFrame(0xF0, code, source, data));
+}
+
+bool anyLineContains(const std::vector<std::string>& lines, const std::string& part)
+{
+    for (const std::string& line : lines)
+        if (line.find(part) != std::string::npos)
+            return true;
+    return false;
+}
+
+class BusExchange : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_file = testing::TempDir() + "bus_exchange_" + std::to_string(++s_counter) + ".mrk";
+        std::remove(m_file.c_str());
+        getFileManager()->open(m_file);
+    }
+
+    void TearDown() override
+    {
+        delete getKandoNetwork();
+        delete getFileManager();
+        std::remove(m_file.c_str());
+    }
+
+    // Starts the peer on a fresh address of this test and connects the protocol to it.
+    std::unique_ptr<ScriptedPeer> connectTo(ScriptedPeer::Script script)
+    {
+        const std::string address = testsupport::loopbackAddress(++s_counter);
+        auto peer = std::make_unique<ScriptedPeer>(address, kBusPort, std::move(script));
+        EXPECT_TRUE(peer->listening());
+        EXPECT_TRUE(getKandoNetwork()->connect(address, kBusPort, 30000));
+        m_protocol.init(&m_dialog);
+        return peer;
+    }
+
+    testsupport::ScopedTimeScale m_scale{0.001};
+    testsupport::FakeDialog m_dialog;
+    CKandoProtocol m_protocol;
+    std::string m_file;
+    static int s_counter;
+};
+
+int BusExchange::s_counter = 0;
+
+}  // namespace
+
+TEST_F(BusExchange, RequestGoesOutWithItsHeader)
+{
+    Bytes seen;
+    {
+        auto peer = connectTo([&](ScriptedPeer& p) { seen = p.readMessage(); });
+        m_protocol.resetBus(0xC1);
+    }
+    EXPECT_EQ(seen, (Bytes{0x01, 0x01, 0x06, 0x00, 0x02, 0xC1, 0x01, 0xF0, 0x4E, 0x03}));
+}
+
+TEST_F(BusExchange, PresenceProbeAnswers)
+{
+    struct Case {
+        const char* name;
+        ScriptedPeer::Script script;
+        int expected;
+    } cases[] = {
+        {"reply from the SKD asked",
+         [](ScriptedPeer& p) {
+             p.readMessage();
+             p.write(reply(0xC1, 0x02, {0x00}));
+         },
+         1},
+        {"header in single bytes, 5 ms apart",
+         [](ScriptedPeer& p) {
+             p.readMessage();
+             for (uint8_t b : reply(0xC1, 0x02, {0x00})) {
+                 p.write({b});
+                 std::this_thread::sleep_for(5ms);
+             }
+         },
+         1},
+        {"reply from another station",
+         [](ScriptedPeer& p) {
+             p.readMessage();
+             p.write(reply(0xC2, 0x02, {0x00}));
+         },
+         0},
+        {"silence", [](ScriptedPeer& p) { p.readMessage(); }, 0},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto peer = connectTo(c.script);
+        EXPECT_EQ(m_protocol.lookupBusForId(0xC1), c.expected);
+        peer.reset();
+        delete getKandoNetwork();
+    }
+}
+
+// A reply that cannot be taken must never let the request in the message pass for the reply:
+// decoded, the CRC request would be stored as a CRC record of "SKD48".
+TEST_F(BusExchange, UnusableReplyHeaderIsNoReply)
+{
+    struct Case {
+        const char* name;
+        ScriptedPeer::Script script;
+        bool reported;  // 162 for backupSKDCrc
+    } cases[] = {
+        {"header cut short by close",
+         [](ScriptedPeer& p) {
+             p.readMessage();
+             p.write({0x01, 0x01});
+             p.closeConnection();
+         },
+         true},
+        {"header announcing more than a message holds",
+         [](ScriptedPeer& p) {
+             p.readMessage();
+             Bytes big{0x01, 0x01, 0x58, 0x02};  // 600
+             big.resize(4 + 600, 0x00);
+             p.write(big);
+         },
+         true},
+        {"header announcing an empty frame",
+         [](ScriptedPeer& p) {
+             p.readMessage();
+             p.write({0x01, 0x01, 0x00, 0x00});
+         },
+         false},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_dialog.clear();
+        auto peer = connectTo(c.script);
+        m_protocol.backupSKDCrc(0xC1);
+        peer.reset();
+        delete getKandoNetwork();
+        EXPECT_FALSE(getFileManager()->containsKey("SKD48.CRC"));
+        EXPECT_FALSE(getFileManager()->containsKey("SKD1.CRC"));
+        EXPECT_EQ(anyLineContains(m_dialog.lines(), "ERROR -- backupSKDCrc (Error: ¡El SKD 1 no responde!"),
+                  c.reported);
+    }
+}
+
+TEST_F(BusExchange, LateReplyIsDiscardedBeforeTheNextRequest)
+{
+    auto peer = connectTo([](ScriptedPeer& p) {
+        p.write(reply(0xC2, 0x02, {0x00}));  // left over from an earlier exchange
+        p.readMessage();                     // and no answer to this one
+    });
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(m_protocol.lookupBusForId(0xC2), 0);
+}
+
+TEST_F(BusExchange, BroadcastCountsAsAnsweredInSilence)
+{
+    auto peer = connectTo([](ScriptedPeer& p) { p.readMessage(); });
+    CBusMessage message;
+    buildClean(message, 0xCF);
+    ASSERT_TRUE(getKandoNetwork()->sendRequest(message));
+    EXPECT_EQ(m_protocol.awaitReply(message, 4, 90000), 1);
+}
+
+TEST_F(BusExchange, ShortCrcReplyFailsTheCheck)
+{
+    const uint8_t expected[5] = {1, 2, 3, 4, 5};
+    auto peer = connectTo([](ScriptedPeer& p) {
+        p.readMessage();
+        p.write(reply(0xC1, 0x06, {1, 2, 3}));
+    });
+    EXPECT_EQ(m_protocol.checkSKDCrc(0xC1, expected), 0);
+    EXPECT_TRUE(anyLineContains(m_dialog.lines(), "Error: SKD 1 no se ha restablecido correctamente"));
+}
+
+TEST_F(BusExchange, SendFailureReportsTheConnectionsLastError)
+{
+    auto peer = connectTo([](ScriptedPeer& p) { p.closeConnection(); });
+    peer.reset();
+    std::this_thread::sleep_for(50ms);
+    m_protocol.setProgMode(1);
+    const auto lines = m_dialog.lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("ERROR -- setProgMode (Se ha producido un error de red. -> ", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[0].find("[0])"), std::string::npos) << lines[0];
+}
