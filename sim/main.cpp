@@ -50,7 +50,7 @@ int main(int argc, char** argv)
 
     CLI::App app{"Simulated NEXO gateway (port 11574) with SKD modules on its bus-module port (11575)."};
     app.add_option("--address", config.address, "IPv4 address to listen on")->capture_default_str();
-    app.add_option("--version", config.version, "gateway version answered to a version request")
+    app.add_option("--version", config.version, "gateway version answered to a version request (a loaded state's version wins)")
         ->check(CLI::Range(0, 255))
         ->capture_default_str();
     app.add_option("--password", config.password,
@@ -78,7 +78,7 @@ int main(int argc, char** argv)
     app.add_option("--close-reply-type", f.closeReplyType, "frame type of the answer to a close request")
         ->check(CLI::Range(0, 255))
         ->group(faults);
-    app.add_flag("--byte-by-byte", f.byteByByte, "send every gateway reply one byte at a time")->group(faults);
+    app.add_flag("--byte-by-byte", f.byteByByte, "send every reply one byte at a time (the first 64 bytes 1 ms apart)")->group(faults);
     app.add_option("--reply-delay", f.replyDelayMs, "MS: delay before every reply (scaled by --time-scale)")
         ->group(faults);
     app.add_flag("--refuse-bus", f.refuseBus, "do not listen on the bus-module port")->group(faults);

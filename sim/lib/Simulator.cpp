@@ -292,8 +292,13 @@ struct Simulator::Impl {
             if (r < 0 || (fds[1].revents & POLLIN))
                 return;
             int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-            if (fd < 0)
+            if (fd < 0) {
+                // Out of descriptors and the like: do not spin on the still readable listener.
+                if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED &&
+                    !pause(10))
+                    return;
                 continue;
+            }
             int one = 1;
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
             Conn conn{fd, wake[0]};
