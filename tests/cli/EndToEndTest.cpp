@@ -307,7 +307,7 @@ TEST_F(EndToEnd, CrcFailureAfterRestoreNamesTheSkds)
     const std::string file = path("crc.mrk");
     ASSERT_EQ(backup(original, file).status, 0);
 
-    const std::string deaf = startSim(51, 108, {"--seed", "5", "--ignore-writes", "2,5"});
+    const std::string deaf = startSim(51, 108, {"--seed", "5", "--ignore-writes", "2", "--ignore-writes", "5"});
     const Run r = restore(deaf, file);
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(hasLine(r.lines, text(161, "2")));

@@ -1,0 +1,238 @@
+#include "job/CProtocol.h"
+
+#include "backupfile/CFileManager.h"
+#include "bus/CKandoNetwork.h"
+#include "bus/CKandoProtocol.h"
+#include "gateway/CDataNetwork.h"
+#include "gateway/CDataProtocol.h"
+#include "gateway/CErrorMessage.h"
+#include "job/CMessage.h"
+#include "job/CTimer.h"
+#include "platform/DialogLink.h"
+
+#include <exception>
+
+const char* const CProtocol::kPasswordCancel = "AskForPwd=IDCANCEL";
+
+namespace {
+
+constexpr uint16_t kGatewayPort = 11574;
+constexpr uint16_t kBusPort = 11575;
+constexpr uint32_t kGatewayConnectMs = 2000;
+constexpr uint32_t kBusConnectMs = 30000;
+constexpr int kBusConnectAttempts = 3;
+constexpr uint32_t kGatewayRestartMs = 60000;  // the gateway restarts its bus side after the close
+constexpr uint32_t kBusRetryMs = 10000;
+constexpr uint32_t kBusSettleMs = 10000;
+constexpr uint8_t kAllSkds = 207;
+constexpr float kPasswordVersion = 107.0f;  // from here on the gateway has a password
+constexpr float kSkdVersion = 107.0f;       // above this the gateway has SKDs behind it
+
+// Lines that mean the job did not do its work; 159 and 160 are warnings.
+bool isFailureLine(int id)
+{
+    switch (id) {
+    case 116: case 133: case 143: case 152: case 153: case 161: case 162:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void pause(CTimer& timer, uint32_t ms)
+{
+    timer.start(ms, CTimer::Pause);
+    timer.wait();
+}
+
+}  // namespace
+
+CProtocol::~CProtocol()
+{
+    // run() uses this object's members: the worker must be gone before they are.
+    join();
+}
+
+void CProtocol::init(CDialogLink* parent, CDialogLink* dialog, int jobMode, const std::string& address)
+{
+    m_message = CMessage::getInstance();
+    m_fileManager = getFileManager();
+    m_parent = parent;
+    m_dialog = dialog;
+    m_address = address;
+    m_jobMode = jobMode;
+    m_dataProtocol = new CDataProtocol;
+    m_kandoProtocol = new CKandoProtocol;
+}
+
+int CProtocol::run()
+{
+    CTimer timer;
+    m_dataNetwork = nullptr;
+    m_kandoNetwork = nullptr;
+    m_message->clearPostedIds();
+    Outcome outcome = Completed;
+    bool plannedEnd = false;
+
+    try {
+        // An address that does not fit is refused rather than cut: a cut address could
+        // reach another host.
+        if (m_address.size() > kMaxAddressLength) {
+            m_message->post(116);
+            throw 1;
+        }
+        if (!chooseFile())
+            throw 1;
+
+        m_dataNetwork = getDataNetwork();
+        if (!m_dataNetwork->connect(m_address, kGatewayPort, kGatewayConnectMs)) {
+            m_message->post(116);
+            throw 1;
+        }
+        m_dataProtocol->attach(m_dialog);
+
+        const float version = m_dataProtocol->getVersion();
+        if (version == 0.0f)
+            throw 2;
+        m_message->post(145, static_cast<double>(version));
+
+        if (version >= kPasswordVersion && !m_dataProtocol->askPassword())
+            throw 2;
+        if (!gatewayStage(version))
+            throw 2;
+        m_dataNetwork->closeConnection();
+
+        if (!(version > kSkdVersion)) {
+            m_message->post(137);
+            plannedEnd = true;
+            throw 1;
+        }
+
+        m_message->post(163);
+        pause(timer, kGatewayRestartMs);
+
+        m_kandoNetwork = getKandoNetwork();
+        bool connected = false;
+        for (int attempt = 1; attempt <= kBusConnectAttempts && !connected; ++attempt) {
+            connected = m_kandoNetwork->connect(m_address, kBusPort, kBusConnectMs);
+            if (!connected) {
+                m_kandoNetwork->disconnect();
+                pause(timer, kBusRetryMs);
+            }
+        }
+        if (!connected) {
+            m_message->post(116);
+            throw 1;
+        }
+        pause(timer, kBusSettleMs);
+
+        m_kandoProtocol->init(m_dialog);
+        if (!skdStage(version))
+            throw 3;
+        m_kandoNetwork->disconnect();
+        m_message->post(137);
+    } catch (int kind) {
+        if (kind == 2) {
+            if (m_dataNetwork)
+                m_dataNetwork->closeConnection();
+            outcome = m_passwordCancelled ? PasswordCancelled : FailedKind2;
+        } else if (kind == 3) {
+            if (m_kandoNetwork)
+                m_kandoNetwork->disconnect();
+            outcome = FailedKind3;
+        } else {
+            outcome = plannedEnd ? PlannedEnd : FailedKind1;
+        }
+    } catch (const std::exception&) {
+        // Nothing below throws by design; should something still do (out of memory), the
+        // job must still free its objects and tell the dialog that it has ended.
+        outcome = FailedKind1;
+    }
+
+    cleanUp();
+    recordPostedLines();
+    m_outcome = outcome;
+
+    if (m_dialog)
+        m_dialog->sendMessage(WM_JOB_DONE, 0, 0);
+    timer.stop();
+    return 0;
+}
+
+void CProtocol::cleanUp()
+{
+    delete m_dataNetwork;
+    m_dataNetwork = nullptr;
+    delete m_kandoNetwork;
+    m_kandoNetwork = nullptr;
+
+    delete m_dataProtocol;
+    m_dataProtocol = nullptr;
+    CKandoProtocol* kando = m_kandoProtocol;
+    m_kandoProtocol = nullptr;
+    delete kando;
+
+    // The file is saved explicitly so that a failed save is seen: the destructor's own
+    // save cannot report anything.
+    if (m_fileManager) {
+        if (!m_fileManager->flush()) {
+            m_saveFailed = true;
+            reportError("flush", 149, m_fileManager->getLastError());
+        }
+        delete m_fileManager;
+        m_fileManager = nullptr;
+    }
+}
+
+void CProtocol::recordPostedLines()
+{
+    for (int id : m_message->postedIds())
+        if (isFailureLine(id))
+            m_failureLine = true;
+}
+
+bool CProtocol::chooseFile()
+{
+    CDialogLink* owner = m_parent ? m_parent : m_dialog;
+    std::string path;
+    if (!owner || !owner->chooseFile(m_jobMode, path))
+        return false;
+    m_fileManager = getFileManager();
+    m_fileManager->open(path);
+    return true;
+}
+
+bool CProtocol::gatewayStage(float version)
+{
+    return m_dataProtocol->runGatewayJob(version, m_jobMode);
+}
+
+bool CProtocol::skdStage(float version)
+{
+    if (m_jobMode == Backup && !m_kandoProtocol->requestSKDChoice())
+        return true;
+    m_kandoProtocol->setProgMode(1);
+    const bool result = m_kandoProtocol->runSKDJob(version, m_jobMode);
+    m_kandoProtocol->setProgMode(0);
+    m_kandoProtocol->resetBus(kAllSkds);
+    return result;
+}
+
+void CProtocol::storePassword(const std::string& text)
+{
+    m_passwordCancelled = (text == kPasswordCancel);
+    if (m_dataProtocol)
+        m_dataProtocol->setPassword(text);
+}
+
+void CProtocol::storeSKDChoice(int done, const std::vector<std::string>* list, int master)
+{
+    if (m_kandoProtocol)
+        m_kandoProtocol->storeChoice(done, list, static_cast<uint32_t>(master));
+}
+
+bool CProtocol::succeeded() const
+{
+    const Outcome o = m_outcome.load();
+    return (o == Completed || o == PlannedEnd) && !m_failureLine.load() && !m_saveFailed.load();
+}

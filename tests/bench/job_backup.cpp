@@ -1,0 +1,144 @@
+// One whole backup job with SKDs (nexo-backup-cli against an in-process simulator), then
+// eight at once against eight simulators. Run from the build folder.
+#include "Simulator.h"
+#include "TestSupport.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr double kScale = 0.1;
+constexpr double kFixedPausesMs = 60000 + 10000;  // the wait for the gateway and the bus settling time
+const char* kPassword = "bench";
+
+struct Child {
+    pid_t pid = -1;
+    int status = -1;
+    double cpuSeconds = 0;
+};
+
+Child spawnBackup(const std::string& address, const std::string& file, const std::string& passwordFile,
+                  const std::string& logFile)
+{
+    const std::string scale = std::to_string(kScale);
+    std::vector<std::string> args = {"./nexo-backup-cli", "backup", address, file, "--password-file", passwordFile,
+                                     "--time-scale", scale};
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, logFile.c_str(), O_WRONLY | O_APPEND, 0644);
+    Child child;
+    if (posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        child.pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return child;
+}
+
+void reap(Child& child)
+{
+    struct rusage usage {};
+    if (child.pid > 0 && ::wait4(child.pid, &child.status, 0, &usage) == child.pid) {
+        child.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    }
+}
+
+bool completed(const Child& child)
+{
+    return child.pid > 0 && WIFEXITED(child.status) && WEXITSTATUS(child.status) == 0;
+}
+
+std::unique_ptr<sim::Simulator> startSimulator(const std::string& address, uint32_t seed)
+{
+    sim::Config config;
+    config.address = address;
+    config.version = 108;
+    config.password = kPassword;
+    config.seed = seed;
+    config.timeScale = kScale;
+    auto simulator = std::make_unique<sim::Simulator>(config);
+    std::string error;
+    if (!simulator->start(&error)) {
+        std::fprintf(stderr, "simulator on %s: %s\n", address.c_str(), error.c_str());
+        return nullptr;
+    }
+    return simulator;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+int main()
+{
+    if (::access("./nexo-backup-cli", X_OK) != 0) {
+        std::fprintf(stderr, "run this from the build folder (./nexo-backup-cli not found)\n");
+        return 1;
+    }
+    char pattern[] = "/tmp/nexo-bench-XXXXXX";
+    if (!::mkdtemp(pattern))
+        return 1;
+    const std::string dir = pattern;
+    const std::string passwordFile = dir + "/password";
+    std::ofstream(passwordFile) << kPassword << "\n";
+
+    std::printf("time scale %.2f, gateway version 108, SKDs 1, 2 and 5\n", kScale);
+    {
+        auto simulator = startSimulator(testsupport::loopbackAddress(0), 1);
+        if (!simulator)
+            return 1;
+        const auto start = std::chrono::steady_clock::now();
+        Child child = spawnBackup(simulator->config().address, dir + "/one.mrk", passwordFile, dir + "/one.log");
+        reap(child);
+        const double wall = secondsSince(start);
+        std::printf("one backup:   %s, wall %.3f s, fixed pauses %.3f s, overhead %.3f s, client CPU %.3f s\n",
+                    completed(child) ? "completed" : "FAILED", wall, kFixedPausesMs * kScale / 1000,
+                    wall - kFixedPausesMs * kScale / 1000, child.cpuSeconds);
+    }
+    {
+        std::vector<std::unique_ptr<sim::Simulator>> simulators;
+        for (int i = 0; i < 8; ++i) {
+            simulators.push_back(startSimulator(testsupport::loopbackAddress(10 + i), 100 + i));
+            if (!simulators.back())
+                return 1;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        std::vector<Child> children;
+        for (int i = 0; i < 8; ++i)
+            children.push_back(spawnBackup(simulators[i]->config().address, dir + "/eight" + std::to_string(i) + ".mrk",
+                                           passwordFile, dir + "/eight" + std::to_string(i) + ".log"));
+        int done = 0;
+        double cpu = 0;
+        for (Child& child : children) {
+            reap(child);
+            done += completed(child) ? 1 : 0;
+            cpu += child.cpuSeconds;
+        }
+        std::printf("eight backups at once: %d of 8 completed, wall %.3f s, client CPU %.3f s in all\n", done,
+                    secondsSince(start), cpu);
+    }
+    std::filesystem::remove_all(dir);
+    return 0;
+}
