@@ -81,7 +81,7 @@ std::vector<uint8_t> TinyPeer::read(size_t n, std::chrono::milliseconds timeout)
         pollfd p{m_client, POLLIN, 0};
         if (::poll(&p, 1, static_cast<int>(left.count())) <= 0)
             break;
-        uint8_t buffer[4096];
+        uint8_t buffer[65536];
         const ssize_t got = ::recv(m_client, buffer, std::min(sizeof buffer, n - out.size()), 0);
         if (got <= 0)
             break;
