@@ -21,8 +21,12 @@ nexo_install_deps
 
 BUILD=${BUILD_DIR:-build}
 echo "== Building in $BUILD/"
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNEXO_BUILD_TESTS=OFF >/dev/null
-cmake --build "$BUILD" -j "$(nproc)"
+if [[ ! -f $BUILD/CMakeCache.txt ]]; then
+  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+TARGETS=(nexo-backup-cli nexo-sim)
+[[ $MODE == gui ]] && TARGETS+=(nexo-backup)
+cmake --build "$BUILD" -j "$(nproc)" --target "${TARGETS[@]}"
 
 # The programs find their language files in lng/ below the working directory.
 cd "$BUILD"

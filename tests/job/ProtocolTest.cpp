@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -24,6 +25,7 @@ constexpr uint8_t kCloseRequest = 3;
 
 struct JobResult {
     std::vector<int> ids;
+    std::vector<std::string> lines;
     std::vector<unsigned> messages;
     std::vector<std::string> boxes;
     CProtocol::Outcome outcome = CProtocol::NotFinished;
@@ -38,9 +40,15 @@ struct Answers {
 };
 
 // The job ends the SKD part with programming mode off and a reset of every SKD.
+// The simulator records a request on its own thread, which may lag behind the job's end.
 void expectBusClosedDown(const sim::Simulator& simulator)
 {
-    const auto requests = simulator.busRequests();
+    auto requests = simulator.busRequests();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while ((requests.empty() || requests.back().code != bus::CMD_RESET) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        requests = simulator.busRequests();
+    }
     ASSERT_GE(requests.size(), 2u);
     EXPECT_EQ(requests[requests.size() - 2].code, bus::CMD_PROG_OFF);
     EXPECT_EQ(requests.back().code, bus::CMD_RESET);
@@ -110,6 +118,7 @@ protected:
 
         JobResult result;
         result.ids = CMessage::getInstance()->postedIds();
+        result.lines = dialog.lines();
         result.messages = dialog.messages();
         result.boxes = dialog.boxes();
         result.outcome = job.outcome();
@@ -193,6 +202,22 @@ TEST_F(ProtocolTest, StagesFollowTheGatewayVersion)
         EXPECT_EQ(fm->containsKey("SKD1.Data"), c.version > 107);
         delete fm;
     }
+}
+
+TEST_F(ProtocolTest, FailedFinalSaveFailsTheJob)
+{
+    // Empty objects store only their lengths, so nothing reaches the disk before the final save.
+    auto simulator = startSimulator(12, 106);
+    for (int i = 0; i < 4; ++i)
+        simulator->setObject(i, {});
+    const JobResult r = runJob(CProtocol::Backup, simulator->config().address, file("gone/x.mrk"));
+    EXPECT_EQ(r.outcome, CProtocol::PlannedEnd);
+    ASSERT_GE(r.ids.size(), 2u);
+    EXPECT_EQ(r.ids[r.ids.size() - 2], 137);
+    EXPECT_EQ(r.ids.back(), 143);
+    EXPECT_EQ(r.lines.back().find("flush"), r.lines.back().find("ERROR -- ") + 9) << r.lines.back();
+    EXPECT_EQ(r.messages, std::vector<unsigned>{WM_JOB_DONE});
+    EXPECT_FALSE(r.succeeded);
 }
 
 TEST_F(ProtocolTest, PasswordCancelledOrRefusedClosesTheGateway)
