@@ -46,29 +46,25 @@ void writeLine(std::FILE* stream, const std::string& text)
 
 bool readHiddenLine(const std::string& prompt, std::string& line)
 {
-    std::fputs(prompt.c_str(), stderr);
-    std::fflush(stderr);
-
+    // Echo goes off before the prompt shows, so nothing typed after the prompt is echoed.
     struct termios quiet;
     const bool terminal = tcgetattr(STDIN_FILENO, &g_savedTerminal) == 0;
+    auto oldInt = std::signal(SIGINT, onInterrupt);
+    auto oldTerm = std::signal(SIGTERM, onInterrupt);
     if (terminal) {
         quiet = g_savedTerminal;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         quiet.c_lflag |= ECHONL;
-        auto oldInt = std::signal(SIGINT, onInterrupt);
-        auto oldTerm = std::signal(SIGTERM, onInterrupt);
         g_echoOff = tcsetattr(STDIN_FILENO, TCSANOW, &quiet) == 0;
-        const bool ok = static_cast<bool>(std::getline(std::cin, line));
-        restoreEcho();
-        std::signal(SIGINT, oldInt);
-        std::signal(SIGTERM, oldTerm);
-        if (!ok)
-            std::fputc('\n', stderr);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        return ok;
     }
+    std::fputs(prompt.c_str(), stderr);
+    std::fflush(stderr);
     const bool ok = static_cast<bool>(std::getline(std::cin, line));
+    restoreEcho();
+    std::signal(SIGINT, oldInt);
+    std::signal(SIGTERM, oldTerm);
+    if (!ok)
+        std::fputc('\n', stderr);
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     return ok;

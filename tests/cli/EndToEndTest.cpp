@@ -5,6 +5,7 @@
 #include "job/CMessage.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -189,6 +190,38 @@ TEST_F(EndToEnd, PasswordRefusedOrMissing)
     // The password may come on standard input.
     const Run piped = runCli({"backup", address, path("s.mrk"), "--password-file", "-", "--skd", "none"}, kPassword + "\n");
     EXPECT_EQ(piped.status, 0) << piped.err;
+}
+
+TEST_F(EndToEnd, PasswordTypedOnTheTerminalIsNotEchoed)
+{
+    const std::string address = startSim(11, 107);
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(::grantpt(terminal), 0);
+    ASSERT_EQ(::unlockpt(terminal), 0);
+    const std::string user = ::ptsname(terminal);
+
+    Process cli({m_bin + "/nexo-backup-cli", "backup", address, path("t.mrk"), "--time-scale", kScale}, m_dir, {}, kEnv,
+                user);
+    ASSERT_TRUE(cli.started());
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (cli.err().find("password") == std::string::npos && cli.running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_NE(cli.err().find("password"), std::string::npos) << cli.err();
+    const std::string typed = kPassword + "\n";
+    ASSERT_EQ(::write(terminal, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+
+    EXPECT_EQ(cli.wait(60s), 0) << cli.err();
+    EXPECT_EQ(cli.outLines().back(), text(137));
+    std::string echoed;
+    ::fcntl(terminal, F_SETFL, O_NONBLOCK);
+    char buffer[256];
+    for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;)
+        echoed.append(buffer, static_cast<size_t>(n));
+    ::close(terminal);
+    EXPECT_EQ(echoed.find("geheim"), std::string::npos) << echoed;
+    EXPECT_EQ(cli.err().find("geheim"), std::string::npos);
+    EXPECT_EQ(cli.out().find("geheim"), std::string::npos);
 }
 
 TEST_F(EndToEnd, GatewayThatDoesNotAnswer)

@@ -39,7 +39,7 @@ std::vector<std::string> splitLines(const std::string& text)
 }
 
 Process::Process(const std::vector<std::string>& args, const std::string& outputDir, const std::string& stdinText,
-                 const std::vector<std::string>& extraEnv)
+                 const std::vector<std::string>& extraEnv, const std::string& stdinPath)
 {
     const std::string stem = outputDir + "/proc" + std::to_string(::getpid()) + "_" + std::to_string(g_serial++);
     m_outPath = stem + ".out";
@@ -52,7 +52,10 @@ Process::Process(const std::vector<std::string>& args, const std::string& output
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, m_inPath.c_str(), O_RDONLY, 0);
+    if (stdinPath.empty())
+        posix_spawn_file_actions_addopen(&actions, 0, m_inPath.c_str(), O_RDONLY, 0);
+    else
+        posix_spawn_file_actions_addopen(&actions, 0, stdinPath.c_str(), O_RDWR | O_NOCTTY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, m_errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 

@@ -13,9 +13,10 @@ namespace testsupport {
 class Process
 {
 public:
-    // stdinText: what the child reads on standard input (nothing: /dev/null).
+    // stdinText: what the child reads on standard input; stdinPath, when given, is opened
+    // as standard input instead (a terminal, for example).
     Process(const std::vector<std::string>& args, const std::string& outputDir, const std::string& stdinText = {},
-            const std::vector<std::string>& extraEnv = {});
+            const std::vector<std::string>& extraEnv = {}, const std::string& stdinPath = {});
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
