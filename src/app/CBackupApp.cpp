@@ -24,7 +24,7 @@ void buildParser(QCommandLineParser& parser)
     parser.setApplicationDescription(
         QStringLiteral("Backs up and restores the NEXO gateway and its SKD modules.\n"
                        "Run it from the folder that holds lng/ (the language files)."));
-    parser.addHelpOption();
+    parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help.")));
     parser.addOption(QCommandLineOption(
         QStringLiteral("time-scale"),
         QStringLiteral("Multiplies every pause and time-out by F. For use with the simulator (nexo-sim) only: "
@@ -64,6 +64,7 @@ bool CBackupApp::parseArguments(const QStringList& arguments, QString* message, 
     if (parser.isSet(QStringLiteral("help"))) {
         *helpOnly = true;
         *message = parser.helpText();
+        message->replace(QStringLiteral("<executable_name>"), QStringLiteral("nexo-backup"));
         return true;
     }
     if (!parser.positionalArguments().isEmpty()) {
@@ -95,6 +96,11 @@ int CBackupApp::run(const QStringList& arguments)
         std::fputs(qPrintable(message), stdout);
         return 0;
     }
+    return start();
+}
+
+int CBackupApp::start()
+{
     setTimeScale(m_timeScale);
     if (!m_screenshotDir.isEmpty())
         return renderScreenshots();

@@ -15,8 +15,10 @@ public:
     // language file was found (the dialog never shows), 2 for a bad command line.
     int run(const QStringList& arguments);
 
-    // The steps of run(), for callers that handle the command line themselves.
+    // The steps of run(). parseArguments needs no QApplication, so --help and a bad command
+    // line are answered without a display; start() sets the time scale and shows the dialog.
     bool parseArguments(const QStringList& arguments, QString* message, bool* helpOnly);
+    int start();
     int InitInstance();
 
     double timeScaleOption() const { return m_timeScale; }

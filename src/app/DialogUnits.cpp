@@ -60,7 +60,8 @@ void TemplateLayout::apply()
         if (!item.fitText)
             continue;
         const int available = m_units.x(item.width);
-        const int needed = item.control->sizeHint().width();
+        // Half a character of air, so a text does not touch its frame.
+        const int needed = item.control->sizeHint().width() + m_units.baseX() / 2;
         if (available > 0 && needed > available)
             factor = std::max(factor, static_cast<double>(needed) / available);
     }
