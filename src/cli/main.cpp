@@ -45,7 +45,10 @@ int usageError(const std::string& text)
 bool readPasswordFile(const std::string& path, std::string& password, std::string& error)
 {
     std::string line;
-    if (path == "-") {
+    if (path == "-" && ::isatty(STDIN_FILENO)) {
+        // Typed, not piped: without echo like the prompt.
+        readHiddenLine("Gateway password: ", line);
+    } else if (path == "-") {
         std::getline(std::cin, line);
         if (std::cin.bad()) {
             error = "cannot read the password from standard input";
@@ -155,6 +158,8 @@ int main(int argc, char** argv)
     Options o;
     CLI::App app{"Backs up or restores a NEXO gateway and the SKD modules behind it."};
     app.set_version_flag("--version", "2.0.5.0-SW004");
+    app.footer("Status lines go to standard output, message boxes to standard error.\n"
+               "Exit status: 0 the job completed without an error, 1 it failed, 2 bad usage.");
     app.require_subcommand(1, 1);
     CLI::App* backup = app.add_subcommand("backup", "Gateway (and SKDs) to FILE");
     CLI::App* restore = app.add_subcommand("restore", "FILE to the gateway (and SKDs)");
