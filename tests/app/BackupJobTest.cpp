@@ -39,9 +39,18 @@ struct JobRun {
     // Texts of the dialog's language (it is unloaded with the dialog).
     std::string versionLine;
     std::string closedLine;
+    std::string wrongPasswordLine;
+    std::string wrongPasswordBox;
 };
 
-JobRun runJob(const std::string& address, int mode, const QString& file, int master)
+void typeRightPassword(CPasswordDlg& prompt)
+{
+    typeText(prompt.passwordEdit(), QString::fromUtf8("päss wort"));
+    QTest::keyClick(&prompt, Qt::Key_Return);
+}
+
+JobRun runJob(const std::string& address, int mode, const QString& file, int master,
+              const std::function<void(CPasswordDlg&)>& answerPrompt = typeRightPassword)
 {
     JobRun run;
     CBackupDlg dialog;
@@ -55,10 +64,7 @@ JobRun runJob(const std::string& address, int mode, const QString& file, int mas
         });
     };
     script.password = [&](CPasswordDlg& prompt) {
-        return execWith(prompt, [&] {
-            typeText(prompt.passwordEdit(), QString::fromUtf8("päss wort"));
-            QTest::keyClick(&prompt, Qt::Key_Return);
-        });
+        return execWith(prompt, [&] { answerPrompt(prompt); });
     };
     script.choice = [&](CSKDChooseDlg& choice) {
         return execWith(choice, [&] {
@@ -78,6 +84,8 @@ JobRun runJob(const std::string& address, int mode, const QString& file, int mas
     run.lines = dialog.statusLines();
     run.versionLine = CMessage::getInstance()->formatText(145, 108.0);
     run.closedLine = CMessage::getInstance()->formatText(137);
+    run.wrongPasswordLine = CMessage::getInstance()->formatText(153);
+    run.wrongPasswordBox = CMessage::getInstance()->formatText(154);
     run.boxes = script.boxes;
     run.closeOnlyEnabled = dialog.closeButton()->isEnabled() && !dialog.backupButton()->isEnabled() &&
                            !dialog.restoreButton()->isEnabled() && !dialog.addressEdit()->isEnabled();
@@ -159,6 +167,41 @@ TEST_F(BackupJob, BackupAndRestoreThroughTheDialog)
     std::string difference;
     EXPECT_TRUE(source.sameState(target, &difference)) << difference;
     EXPECT_EQ(readFile(file), content);  // a restore leaves the file as it was
+}
+
+}  // namespace
+
+namespace {
+
+// A refused password ends the job with lines 153 and 137 and the worker's message box,
+// shown by the dialog; a cancelled prompt ends it without a word. Neither touches the file.
+TEST_F(BackupJob, RefusedOrCancelledPassword)
+{
+    sim::Simulator gateway(simConfig(4, 3));
+    std::string error;
+    ASSERT_TRUE(gateway.start(&error)) << error;
+
+    const QString file = dir.filePath("never.mrk");
+    const JobRun refused = runJob(gateway.config().address, 1, file, 0, [](CPasswordDlg& prompt) {
+        typeText(prompt.passwordEdit(), "wrong");
+        QTest::mouseClick(prompt.okButton(), Qt::LeftButton);
+    });
+    EXPECT_TRUE(refused.closeOnlyEnabled);
+    EXPECT_EQ(refused.boxes, QStringList({QString::fromStdString(refused.wrongPasswordBox)}));
+    ASSERT_GE(refused.lines.size(), 2) << allLines(refused);
+    EXPECT_EQ(refused.lines[refused.lines.size() - 2].toStdString(), refused.wrongPasswordLine) << allLines(refused);
+    EXPECT_EQ(lastLine(refused), refused.closedLine) << allLines(refused);
+
+    const JobRun cancelled = runJob(gateway.config().address, 1, file, 0, [](CPasswordDlg& prompt) {
+        typeText(prompt.passwordEdit(), QString::fromUtf8("päss wort"));
+        QTest::keyClick(&prompt, Qt::Key_Escape);
+    });
+    EXPECT_TRUE(cancelled.closeOnlyEnabled);
+    EXPECT_TRUE(cancelled.boxes.isEmpty());
+    EXPECT_EQ(lastLine(cancelled), cancelled.versionLine) << allLines(cancelled);
+    gateway.stop();
+
+    EXPECT_FALSE(QFile::exists(file));
 }
 
 }  // namespace

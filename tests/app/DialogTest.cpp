@@ -72,10 +72,10 @@ TEST(MainDialog, JobButtonDisablesControlsAndOnlyCloseComesBack)
         int mode;
         QFileDialog::AcceptMode acceptMode;
         QFileDialog::FileMode fileMode;
-        bool confirmOverwrite;
+        bool replaceWithoutAsking;
     };
     const Case cases[] = {
-        {"backup", 1, QFileDialog::AcceptSave, QFileDialog::AnyFile, false},
+        {"backup", 1, QFileDialog::AcceptSave, QFileDialog::AnyFile, true},
         {"restore", 2, QFileDialog::AcceptOpen, QFileDialog::ExistingFile, false},
     };
     for (const Case& c : cases) {
@@ -94,7 +94,7 @@ TEST(MainDialog, JobButtonDisablesControlsAndOnlyCloseComesBack)
             EXPECT_TRUE(dialog.jobRunning());
             EXPECT_EQ(files.acceptMode(), c.acceptMode);
             EXPECT_EQ(files.fileMode(), c.fileMode);
-            EXPECT_EQ(files.testOption(QFileDialog::DontConfirmOverwrite), !c.confirmOverwrite && c.mode == 1);
+            EXPECT_EQ(files.testOption(QFileDialog::DontConfirmOverwrite), c.replaceWithoutAsking);
             EXPECT_EQ(files.nameFilters(), QStringList({"Mirak File (*.mrk)", "All Files (*.*)"}));
             EXPECT_EQ(files.defaultSuffix(), "mrk");
             return int(QDialog::Rejected);
