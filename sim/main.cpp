@@ -138,7 +138,10 @@ int main(int argc, char** argv)
     }
     config.autoSaveDir = saveDir;
 
-    // Signals are taken by sigwait below; the serving threads inherit the blocked mask.
+    // Signals are taken by sigwait below; the serving threads inherit the blocked mask. A shell
+    // starts background jobs with SIGINT ignored, and an ignored signal never reaches sigwait.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
