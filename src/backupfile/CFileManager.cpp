@@ -2,6 +2,7 @@
 
 #include "backupfile/CBase64.h"
 #include "backupfile/CProperty.h"
+#include "platform/SharedInstance.h"
 
 #include <cerrno>
 #include <charconv>
@@ -14,7 +15,7 @@
 
 namespace {
 
-CFileManager* g_fileManager = nullptr;
+CSharedInstance<CFileManager> gShared;
 
 bool isBlank(char c)
 {
@@ -84,8 +85,7 @@ CFileManager::CFileManager() = default;
 
 CFileManager::~CFileManager()
 {
-    if (g_fileManager == this)
-        g_fileManager = nullptr;
+    gShared.release(this);
     // m_property's destructor saves what is still unsaved.
 }
 
@@ -176,7 +176,5 @@ int CFileManager::getLastError() const
 
 CFileManager* getFileManager()
 {
-    if (!g_fileManager)
-        g_fileManager = new CFileManager();
-    return g_fileManager;
+    return gShared.get();
 }

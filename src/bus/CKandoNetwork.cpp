@@ -3,8 +3,8 @@
 #include "gateway/CErrorMessage.h"
 #include "platform/Socket.h"
 #include "platform/SocketError.h"
+#include "platform/SharedInstance.h"
 
-#include <mutex>
 #include <vector>
 
 #include <poll.h>
@@ -13,24 +13,18 @@ using namespace bus;
 
 namespace {
 
-std::mutex gInstanceMutex;
-CKandoNetwork* gInstance = nullptr;
+CSharedInstance<CKandoNetwork> gShared;
 
 }  // namespace
 
 CKandoNetwork* getKandoNetwork()
 {
-    std::lock_guard<std::mutex> lock(gInstanceMutex);
-    if (!gInstance)
-        gInstance = new CKandoNetwork;
-    return gInstance;
+    return gShared.get();
 }
 
 CKandoNetwork::~CKandoNetwork()
 {
-    std::lock_guard<std::mutex> lock(gInstanceMutex);
-    if (gInstance == this)
-        gInstance = nullptr;
+    gShared.release(this);
 }
 
 bool CKandoNetwork::sendRequest(const CBusMessage& message)

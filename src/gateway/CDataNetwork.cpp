@@ -2,32 +2,26 @@
 
 #include "gateway/CErrorMessage.h"
 #include "gateway/CFrame.h"
+#include "platform/SharedInstance.h"
 
 #include <memory>
-#include <mutex>
 #include <new>
 #include <vector>
 
 namespace {
 
-std::mutex gInstanceMutex;
-CDataNetwork* gInstance = nullptr;
+CSharedInstance<CDataNetwork> gShared;
 
 }  // namespace
 
 CDataNetwork* getDataNetwork()
 {
-    std::lock_guard<std::mutex> lock(gInstanceMutex);
-    if (!gInstance)
-        gInstance = new CDataNetwork;
-    return gInstance;
+    return gShared.get();
 }
 
 CDataNetwork::~CDataNetwork()
 {
-    std::lock_guard<std::mutex> lock(gInstanceMutex);
-    if (gInstance == this)
-        gInstance = nullptr;
+    gShared.release(this);
 }
 
 bool CDataNetwork::sendFrame(const CFrame& frame)
