@@ -46,6 +46,11 @@ int CDataNetwork::receiveHeader(CFrame& frame, uint8_t headerSize, uint32_t time
             wanted = CFrame::kLongHeader;
     }
     frame.parseHeader(header, wanted);
+    // A length no object comes near is a damaged stream; above 2 GiB it would also read as -1.
+    if (frame.getDataLength() > kMaxDataLength) {
+        setLastError(ERR_NO_MEMORY);
+        return -1;
+    }
     return static_cast<int>(frame.getDataLength());
 }
 

@@ -24,8 +24,9 @@ public:
     // The whole frame, within 60 s. False with lastError set.
     bool sendFrame(const CFrame& frame);
     // Reads a header of headerSize bytes (3 or 7) into frame, each receive within timeoutMs,
-    // and answers the data length it announces, or -1 with lastError set. A reply carrying a
-    // length field where 3 bytes were asked for (an error reply) has its length read too.
+    // and answers the data length it announces, or -1 with lastError set (100002 for a length
+    // above kMaxDataLength). A reply carrying a length field where 3 bytes were asked for
+    // (an error reply) has its length read too.
     int receiveHeader(CFrame& frame, uint8_t headerSize, uint32_t timeoutMs);
     // The data block of length bytes, each receive within 60 s. 100002 above kMaxDataLength.
     bool receiveData(CFrame& frame, uint32_t length);

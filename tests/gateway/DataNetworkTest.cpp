@@ -1,6 +1,7 @@
 #include "gateway/CDataNetwork.h"
 #include "gateway/CErrorMessage.h"
 #include "gateway/CFrame.h"
+#include "platform/SocketError.h"
 
 #include "TestSupport.h"
 #include "TinyPeer.h"
@@ -116,6 +117,21 @@ TEST_F(DataNetworkTest, ReceiveFailures)
     EXPECT_FALSE(net.receiveData(frame, 100));
     EXPECT_EQ(net.getLastError(), 10038);
     EXPECT_EQ(net.getState(), CNetwork::Closed);
+}
+
+TEST_F(DataNetworkTest, AnnouncedLengthAboveTheLimitFailsTheHeaderWithNoMemory)
+{
+    open(17);
+    // 4 GiB - 1 does not fit the int the header read answers: it must not pass for -1
+    // with whatever code an earlier wait left behind.
+    for (const Bytes& header : {Bytes{1, 4, 0, 0xFF, 0xFF, 0xFF, 0xFF}, Bytes{1, 4, 0, 0x01, 0x00, 0x00, 0x04}}) {
+        net.setLastError(SOCK_WOULD_BLOCK);
+        ASSERT_TRUE(peer.send(header));
+        CFrame frame;
+        EXPECT_EQ(net.receiveHeader(frame, 7, 120000), -1);
+        EXPECT_EQ(net.getLastError(), ERR_NO_MEMORY);
+        EXPECT_EQ(frame.getType(), 4);
+    }
 }
 
 TEST_F(DataNetworkTest, HeaderCutByCloseFailsWithNotASocket)
