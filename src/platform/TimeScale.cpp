@@ -22,7 +22,10 @@ void setTimeScale(double scale)
 std::chrono::nanoseconds scaledPause(uint32_t ms)
 {
     const double ns = static_cast<double>(ms) * 1e6 * timeScale();
-    return std::chrono::nanoseconds(static_cast<int64_t>(std::llround(ns)));
+    // A huge scale must stay a long wait: past what nanoseconds hold it would wrap, and the
+    // deadline (now + wait) must not overflow either. 2^62 ns is over a century.
+    constexpr double kLongest = 4611686018427387904.0;
+    return std::chrono::nanoseconds(static_cast<int64_t>(std::llround(std::min(ns, kLongest))));
 }
 
 std::chrono::nanoseconds scaledTimeout(uint32_t ms)

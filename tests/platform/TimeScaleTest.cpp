@@ -25,3 +25,14 @@ TEST(TimeScale, InvalidScaleIgnored)
     EXPECT_EQ(timeScale(), 1.0);
     EXPECT_EQ(scaledPause(1000), milliseconds(1000));
 }
+
+TEST(TimeScale, HugeScaleStaysALongWaitInsteadOfOverflowing)
+{
+    // 60 s times 1e12 is far beyond what nanoseconds hold: it must not wrap to a short or
+    // negative wait.
+    testsupport::ScopedTimeScale scale(1e12);
+    EXPECT_GT(scaledPause(60000), hours(24 * 365));
+    EXPECT_GT(scaledTimeout(60000), hours(24 * 365));
+    EXPECT_GE(scaledPause(60000), scaledPause(1));
+    EXPECT_LT(steady_clock::now(), steady_clock::now() + scaledPause(60000));
+}
