@@ -73,6 +73,10 @@ bool utf8ToCp1252(const std::string& utf8, std::string& bytes)
                 return false;
             cp = (cp << 6) | (cc & 0x3F);
         }
+        // An overlong form is not UTF-8; it could smuggle in a NUL or another byte.
+        constexpr char32_t kShortest[4] = {0, 0x80, 0x800, 0x10000};
+        if (cp < kShortest[more])
+            return false;
         i += more + 1;
         unsigned char byte = 0;
         if (!toByte(cp, byte))

@@ -19,6 +19,9 @@ TEST(Encoding, PasswordBytesInWindows1252)
         {"\xC3", false, ""},          // cut UTF-8
         {"\xFF\xFE", false, ""},      // not UTF-8
         {"😀", false, ""},
+        {std::string("\xC0\x80", 2), false, ""},  // overlong forms are not UTF-8: no hidden NUL
+        {"\xC1\x81", false, ""},                   // overlong "A"
+        {"\xE0\x81\x81", false, ""},
     };
     for (const Case& c : cases) {
         std::string out = "untouched";
