@@ -51,6 +51,11 @@ CProtocol::~CProtocol()
 {
     // run() uses this object's members: the worker must be gone before they are.
     join();
+    // A job that never ran (its thread could not be started) still owns what init made.
+    if (!isStarted()) {
+        delete m_dataProtocol;
+        delete m_kandoProtocol;
+    }
 }
 
 void CProtocol::init(CDialogLink* parent, CDialogLink* dialog, int jobMode, const std::string& address)

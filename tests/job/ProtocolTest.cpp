@@ -140,6 +140,19 @@ TEST_F(ProtocolTest, CancelledFileDialogEndsSilently)
     EXPECT_FALSE(r.succeeded);
 }
 
+TEST_F(ProtocolTest, JobThatNeverStartsFreesWhatInitMade)
+{
+    // Seen by the leak checker of the sanitizer build.
+    FakeDialog dialog;
+    {
+        CProtocol job;
+        job.init(&dialog, &dialog, CProtocol::Backup, "127.0.0.1");
+        EXPECT_NE(job.getKandoProtocol(), nullptr);
+    }
+    EXPECT_TRUE(dialog.messages().empty());
+    delete getFileManager();
+}
+
 TEST_F(ProtocolTest, UnusableAddressIsReportedAndNothingElseHappens)
 {
     struct Case {
