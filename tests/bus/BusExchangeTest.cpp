@@ -166,6 +166,47 @@ TEST_F(BusExchange, UnusableReplyHeaderIsNoReply)
     }
 }
 
+// A read reply that is not the chunk asked for counts as no reply: nothing of it reaches the
+// image or is written back, and the SKD is given up after six attempts.
+TEST_F(BusExchange, ForeignOrOversizedReadReplyIsNoReply)
+{
+    struct Case {
+        const char* name;
+        Bytes reply;
+    } cases[] = {
+        {"from another station", reply(0xC2, 0x03, Bytes(128, 0x5A))},
+        {"more bytes than asked", reply(0xC1, 0x03, Bytes(129, 0x5A))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_dialog.clear();
+        int reads = 0;
+        int writes = 0;
+        auto peer = connectTo([&](ScriptedPeer& p) {
+            for (Bytes request = p.readMessage(); !request.empty(); request = p.readMessage()) {
+                const auto frame = Bytes(request.begin() + 4, request.end());
+                sim::wire::BusFrame decoded;
+                if (sim::wire::decodeBusFrame(frame.data(), frame.size(), &decoded) != sim::wire::FrameCheck::Ok)
+                    continue;
+                if (decoded.code == 0x04)
+                    ++writes;
+                if (decoded.code == 0x03 && ++reads == 1)
+                    p.write(c.reply);  // then silence
+            }
+        });
+        m_protocol.backupTemplates(0xC1);
+        delete getKandoNetwork();
+        peer.reset();
+
+        EXPECT_EQ(reads, 6);
+        EXPECT_EQ(writes, 0);
+        EXPECT_EQ(getFileManager()->getInt("SKD64.DataLength"), 0);
+        EXPECT_FALSE(getFileManager()->containsKey("SKD1.DataLength"));
+        EXPECT_FALSE(getFileManager()->containsKey("SKD2.DataLength"));
+        EXPECT_TRUE(anyLineContains(m_dialog.lines(), "Error: ¡El SKD 1 no responde!"));
+    }
+}
+
 TEST_F(BusExchange, LateReplyIsDiscardedBeforeTheNextRequest)
 {
     auto peer = connectTo([](ScriptedPeer& p) {

@@ -371,7 +371,8 @@ TEST_F(SkdJob, WarningsForSkdsOnOneSideOnly)
     EXPECT_EQ(linesWith("Aviso: ¡El SKD 3 existe sólo en el bus!"), 1);
     EXPECT_EQ(linesWith("Aviso: ¡El SKD 2"), 0);
     EXPECT_EQ(fileData("SKD2.Data"), sim.skds().at(2).memory);
-    // SKD 1 is still tried and, being absent, ends in the box.
+    // SKD 1 is still tried and, being absent, ends in the box; the report carries the time-out.
+    EXPECT_EQ(linesWith("ERROR -- checkSKDCrc (Error: ¡El SKD 1 no responde! -> Error inespecífico.[10035])"), 1);
     EXPECT_EQ(m_dialog.boxes(), (std::vector<std::string>{failedBox("1")}));
 }
 
