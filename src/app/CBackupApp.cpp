@@ -84,6 +84,26 @@ bool CBackupApp::parseArguments(const QStringList& arguments, QString* message, 
     return true;
 }
 
+bool CBackupApp::holdsToolkitOption(const QStringList& arguments)
+{
+    static const QStringList names = {
+        "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry",
+        "qwindowicon", "icon", "qwindowtitle", "title", "reverse", "session", "testability",
+        "qmljsdebugger", "style", "stylesheet", "widgetcount", "display", "name", "visual",
+        "nograb", "dograb"};
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        QString arg = arguments[i];
+        // The toolkit takes its options with one dash or two.
+        if (arg.startsWith(QLatin1String("--")))
+            arg.remove(0, 1);
+        if (arg.size() < 2 || arg[0] != QLatin1Char('-'))
+            continue;
+        if (names.contains(arg.mid(1).section(QLatin1Char('='), 0, 0)))
+            return true;
+    }
+    return false;
+}
+
 int CBackupApp::run(const QStringList& arguments)
 {
     QString message;

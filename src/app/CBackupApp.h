@@ -18,6 +18,9 @@ public:
     // The steps of run(). parseArguments needs no QApplication, so --help and a bad command
     // line are answered without a display; start() sets the time scale and shows the dialog.
     bool parseArguments(const QStringList& arguments, QString* message, bool* helpOnly);
+    // True when an argument may be one of the toolkit's own options (-platform, --style=...),
+    // which only QApplication can take out of the command line.
+    static bool holdsToolkitOption(const QStringList& arguments);
     int start();
     int InitInstance();
 

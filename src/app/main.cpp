@@ -18,6 +18,9 @@ int main(int argc, char** argv)
         std::fputs(qPrintable(message), stdout);
         return 0;
     }
+    // A mistake is answered here too: without a display QApplication would abort first.
+    if (!parsed && !CBackupApp::holdsToolkitOption(arguments))
+        return app.run(arguments);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("nexo-backup"));
     // Qt's own options (-platform, -style, ...) are known once QApplication has taken them out.

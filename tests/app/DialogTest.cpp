@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTemporaryDir>
@@ -245,6 +246,40 @@ TEST(MainDialog, CommandLine)
     EXPECT_TRUE(help.contains("simulator"));
     EXPECT_FALSE(help.contains("screenshot"));
     EXPECT_EQ(timeScale(), before);
+}
+
+// Only the toolkit's own options wait for QApplication; any other mistake is answered at once.
+TEST(MainDialog, ToolkitOptionsOnTheCommandLine)
+{
+    const std::pair<QStringList, bool> cases[] = {
+        {{"nexo-backup", "-platform", "offscreen"}, true},
+        {{"nexo-backup", "--platform", "offscreen"}, true},
+        {{"nexo-backup", "-style=fusion"}, true},
+        {{"nexo-backup", "--time-scale", "0.1", "-reverse"}, true},
+        {{"nexo-backup", "--bogus"}, false},
+        {{"nexo-backup", "--time-scale", "-1"}, false},
+        {{"nexo-backup", "-x"}, false},
+        {{"nexo-backup", "platform"}, false},
+        {{"nexo-backup", "-"}, false},
+        {{"-platform"}, false},  // the program name is no option
+    };
+    for (const auto& [args, expected] : cases)
+        EXPECT_EQ(CBackupApp::holdsToolkitOption(args), expected) << args.join(' ').toStdString();
+}
+
+TEST(MainDialog, MistakeAnsweredWithoutADisplay)
+{
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    env.insert("QT_QPA_PLATFORM", "xcb");  // a display platform that finds no display
+    program.setProcessEnvironment(env);
+    program.start(QDir::current().filePath("nexo-backup"), {"--bogus"});
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 2);
+    EXPECT_TRUE(program.readAllStandardError().contains("bogus"));
 }
 
 // The prompt's answer: " " + the password as typed after OK or Enter, the cancel marker
