@@ -97,7 +97,7 @@
     </message>
     <message id="IDS_110">
         <source>Lista de estados indicados.</source>
-        <translation>Liste over rapporterede statusser.</translation>
+        <translation>Liste over statusmeddelelser.</translation>
     </message>
     <message id="IDS_111">
         <source>Guarda datos en archivo %s</source>

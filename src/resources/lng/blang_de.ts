@@ -101,11 +101,11 @@
     </message>
     <message id="IDS_111">
         <source>Guarda datos en archivo %s</source>
-        <translation>Speichert Daten in Datei %s</translation>
+        <translation>Daten werden in Datei %s gespeichert</translation>
     </message>
     <message id="IDS_112">
         <source>Darga datos desde archivo %s</source>
-        <translation>Lädt Daten aus Datei %s</translation>
+        <translation>Daten werden aus Datei %s geladen</translation>
     </message>
     <message id="IDS_113">
         <source>No puede accederse a la red.</source>
@@ -137,7 +137,7 @@
     </message>
     <message id="IDS_120">
         <source>La ruta a la dirección destino es desconocida.</source>
-        <translation>Der Weg zur Zieladresse ist unbekannt.</translation>
+        <translation>Die Route zur Zieladresse ist unbekannt.</translation>
     </message>
     <message id="IDS_121">
         <source>No ha podido resolverse la dirección destino.</source>
@@ -209,7 +209,7 @@
     </message>
     <message id="IDS_138">
         <source>Carga los datos %s ...</source>
-        <translation>Lädt Daten %s ...</translation>
+        <translation>Daten %s werden geladen ...</translation>
     </message>
     <message id="IDS_139">
         <source>Se han guardado los datos %s.</source>
@@ -221,7 +221,7 @@
     </message>
     <message id="IDS_141">
         <source>Graba los datos %s ...</source>
-        <translation>Schreibt Daten %s ...</translation>
+        <translation>Daten %s werden geschrieben ...</translation>
     </message>
     <message id="IDS_142">
         <source>Se han grabado los datos %s.</source>

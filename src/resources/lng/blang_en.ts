@@ -97,7 +97,7 @@
     </message>
     <message id="IDS_110">
         <source>Lista de estados indicados.</source>
-        <translation>List of reported states.</translation>
+        <translation>List of status messages.</translation>
     </message>
     <message id="IDS_111">
         <source>Guarda datos en archivo %s</source>

@@ -101,11 +101,11 @@
     </message>
     <message id="IDS_111">
         <source>Guarda datos en archivo %s</source>
-        <translation>Enregistre les données dans le fichier %s</translation>
+        <translation>Enregistrement des données dans le fichier %s</translation>
     </message>
     <message id="IDS_112">
         <source>Darga datos desde archivo %s</source>
-        <translation>Charge les données depuis le fichier %s</translation>
+        <translation>Chargement des données depuis le fichier %s</translation>
     </message>
     <message id="IDS_113">
         <source>No puede accederse a la red.</source>
@@ -237,7 +237,7 @@
     </message>
     <message id="IDS_145">
         <source>Encontrado NEXO versión %f.</source>
-        <translation>NEXO version %f trouvé.</translation>
+        <translation>NEXO trouvé, version %f.</translation>
     </message>
     <message id="IDS_146">
         <source>El archivo de copia de seguridad no contiene datos sobre esta parte de la configuración.</source>

@@ -97,15 +97,15 @@
     </message>
     <message id="IDS_110">
         <source>Lista de estados indicados.</source>
-        <translation>Elenco degli stati segnalati.</translation>
+        <translation>Elenco dei messaggi di stato.</translation>
     </message>
     <message id="IDS_111">
         <source>Guarda datos en archivo %s</source>
-        <translation>Salva i dati nel file %s</translation>
+        <translation>Salvataggio dei dati nel file %s</translation>
     </message>
     <message id="IDS_112">
         <source>Darga datos desde archivo %s</source>
-        <translation>Carica i dati dal file %s</translation>
+        <translation>Caricamento dei dati dal file %s</translation>
     </message>
     <message id="IDS_113">
         <source>No puede accederse a la red.</source>
@@ -113,11 +113,11 @@
     </message>
     <message id="IDS_114">
         <source>Se ha cancelado la comunicación.</source>
-        <translation>La comunicazione è stata annullata.</translation>
+        <translation>La comunicazione è stata interrotta.</translation>
     </message>
     <message id="IDS_115">
         <source>El comunicante homólogo ha cancelado la comunicación.</source>
-        <translation>L'interlocutore remoto ha annullato la comunicazione.</translation>
+        <translation>La comunicazione è stata interrotta dall'host remoto.</translation>
     </message>
     <message id="IDS_116">
         <source>Ha fallado la comunicación con el host destino.</source>

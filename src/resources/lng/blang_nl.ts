@@ -97,15 +97,15 @@
     </message>
     <message id="IDS_110">
         <source>Lista de estados indicados.</source>
-        <translation>Lijst van gemelde statussen.</translation>
+        <translation>Lijst met statusmeldingen.</translation>
     </message>
     <message id="IDS_111">
         <source>Guarda datos en archivo %s</source>
-        <translation>Slaat gegevens op in bestand %s</translation>
+        <translation>Gegevens worden opgeslagen in bestand %s</translation>
     </message>
     <message id="IDS_112">
         <source>Darga datos desde archivo %s</source>
-        <translation>Laadt gegevens uit bestand %s</translation>
+        <translation>Gegevens worden geladen uit bestand %s</translation>
     </message>
     <message id="IDS_113">
         <source>No puede accederse a la red.</source>
@@ -117,7 +117,7 @@
     </message>
     <message id="IDS_115">
         <source>El comunicante homólogo ha cancelado la comunicación.</source>
-        <translation>De verbinding is door de andere kant afgebroken.</translation>
+        <translation>De verbinding is door de externe host verbroken.</translation>
     </message>
     <message id="IDS_116">
         <source>Ha fallado la comunicación con el host destino.</source>
@@ -209,7 +209,7 @@
     </message>
     <message id="IDS_138">
         <source>Carga los datos %s ...</source>
-        <translation>Laadt gegevens %s ...</translation>
+        <translation>Gegevens %s worden geladen ...</translation>
     </message>
     <message id="IDS_139">
         <source>Se han guardado los datos %s.</source>
@@ -221,7 +221,7 @@
     </message>
     <message id="IDS_141">
         <source>Graba los datos %s ...</source>
-        <translation>Schrijft gegevens %s ...</translation>
+        <translation>Gegevens %s worden geschreven ...</translation>
     </message>
     <message id="IDS_142">
         <source>Se han grabado los datos %s.</source>

@@ -49,7 +49,7 @@
     </message>
     <message id="IDD_134_IDENTICAL">
         <source>Los datos son idénticos en todos los SKDs</source>
-        <translation>Data är identiska i alla SKD</translation>
+        <translation>Alla SKD:er har identiska data</translation>
     </message>
     <message id="IDD_134_MASTER_LABEL">
         <source>SKD maestro:</source>
@@ -97,7 +97,7 @@
     </message>
     <message id="IDS_110">
         <source>Lista de estados indicados.</source>
-        <translation>Lista över rapporterade statusar.</translation>
+        <translation>Lista över statusmeddelanden.</translation>
     </message>
     <message id="IDS_111">
         <source>Guarda datos en archivo %s</source>
