@@ -16,12 +16,14 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QThread>
+#include <QTranslator>
 
 static void initAppResources()
 {
@@ -48,6 +50,14 @@ CBackupDlg::CBackupDlg(QWidget* parent) : QDialog(parent)
         QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), QString::fromLatin1(kNoLanguageText),
                         QMessageBox::Ok);
         runModal(box);
+    } else {
+        // "blang_de" -> the toolkit's "qtbase_de"; without one its English texts stay.
+        const std::string file = m_lang->loadedFile();
+        const QString code = QString::fromStdString(file.substr(file.find('_') + 1));
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(QStringLiteral("qtbase_") + code, QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+            && QCoreApplication::installTranslator(translator.get()))
+            m_toolkitTexts = std::move(translator);
     }
     setWindowIcon(programIcon());
     buildControls();
@@ -65,6 +75,8 @@ CBackupDlg::~CBackupDlg()
         CMessage::deleteInstance();
         m_message = nullptr;
     }
+    if (m_toolkitTexts)
+        QCoreApplication::removeTranslator(m_toolkitTexts.get());
     m_lang->unload();
 }
 

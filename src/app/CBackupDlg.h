@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QTranslator;
 
 // The main dialog: the gateway address, the two job buttons, the close button and the status
 // list. It is also the job's link to the dialog thread: the worker's status lines, questions,
@@ -83,6 +84,8 @@ private:
     bool m_jobRunning = false;
     CMessage* m_message = nullptr;
     std::unique_ptr<CProtocol> m_job;
+    // The toolkit's own texts (file dialog, message box buttons) in the chosen language.
+    std::unique_ptr<QTranslator> m_toolkitTexts;
 
     QLineEdit* m_port = nullptr;
     QLineEdit* m_address = nullptr;

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
@@ -184,6 +185,23 @@ TEST(MainDialog, StatusLinesFromTheWorker)
         ASSERT_EQ(lines[i + 1].toStdString(), CMessage::getInstance()->formatText(145, double(i))) << i;
     EXPECT_TRUE(dialog.statusList()->selectedItems().isEmpty());
     EXPECT_EQ(dialog.statusList()->currentItem(), nullptr);
+}
+
+// The file dialog and the message boxes speak the dialog's language, not always English.
+TEST(MainDialog, ToolkitTextsFollowTheLanguage)
+{
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_de.qm"))
+        GTEST_SKIP() << "the toolkit's German texts are not installed";
+    const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+    const QByteArray saved = qgetenv("LC_ALL");
+    qputenv("LC_ALL", "de_DE.UTF-8");
+    {
+        CBackupDlg dialog;
+        qputenv("LC_ALL", saved);
+        ASSERT_EQ(getLangResources()->loadedFile(), "blang_de");
+        EXPECT_EQ(cancel(), "Abbrechen");
+    }
+    EXPECT_EQ(cancel(), "Cancel");
 }
 
 TEST(MainDialog, NoLanguageFileShowsTheBoxAndNeverTheDialog)
