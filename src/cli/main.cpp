@@ -46,8 +46,11 @@ bool readPasswordFile(const std::string& path, std::string& password, std::strin
 {
     std::string line;
     if (path == "-" && ::isatty(STDIN_FILENO)) {
-        // Typed, not piped: without echo like the prompt.
-        readHiddenLine("Gateway password: ", line);
+        // Typed, not piped: without echo like the prompt. End of input is no password at all.
+        if (!readHiddenLine("Gateway password: ", line)) {
+            error = "no password was read from standard input";
+            return false;
+        }
     } else if (path == "-") {
         std::getline(std::cin, line);
         if (std::cin.bad()) {

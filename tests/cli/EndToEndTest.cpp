@@ -224,6 +224,32 @@ TEST_F(EndToEnd, PasswordTypedOnTheTerminalIsNotEchoed)
     EXPECT_EQ(cli.out().find("geheim"), std::string::npos);
 }
 
+TEST_F(EndToEnd, EndOfInputAtTerminalPasswordIsNoPassword)
+{
+    // --password-file - typed on a terminal: Ctrl-D is no password at all, never an empty one.
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(::grantpt(terminal), 0);
+    ASSERT_EQ(::unlockpt(terminal), 0);
+    const std::string user = ::ptsname(terminal);
+
+    Process cli({m_bin + "/nexo-backup-cli", "backup", testsupport::loopbackAddress(12), path("d.mrk"), "--password-file",
+                 "-", "--time-scale", kScale},
+                m_dir, {}, kEnv, user);
+    ASSERT_TRUE(cli.started());
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (cli.err().find("password") == std::string::npos && cli.running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_NE(cli.err().find("password"), std::string::npos) << cli.err();
+    const char endOfInput = 0x04;
+    ASSERT_EQ(::write(terminal, &endOfInput, 1), 1);
+
+    EXPECT_EQ(cli.wait(60s), 2) << cli.err();
+    EXPECT_TRUE(cli.outLines().empty());
+    EXPECT_NE(cli.err().find("no password"), std::string::npos) << cli.err();
+    ::close(terminal);
+}
+
 TEST_F(EndToEnd, GatewayThatDoesNotAnswer)
 {
     // A listener whose backlog is full: the connect is never completed.
