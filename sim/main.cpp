@@ -28,7 +28,9 @@ int number(const std::string& text, const std::string& option)
 {
     try {
         size_t used = 0;
-        int value = std::stoi(text, &used, 0);
+        // Base 10 unless 0x: a leading zero ("08") is not octal here.
+        const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+        int value = std::stoi(text, &used, hex ? 16 : 10);
         if (used == text.size())
             return value;
     } catch (const std::exception&) {
