@@ -3,6 +3,7 @@
 #include "DialogUnits.h"
 #include "ModalRunner.h"
 #include "lang/CLangResources.h"
+#include "platform/DialogLink.h"
 #include "platform/Encoding.h"
 
 #include <QLabel>
@@ -46,7 +47,7 @@ QString CPasswordDlg::password() const
 std::string CPasswordDlg::answer(int result) const
 {
     if (result != QDialog::Accepted)
-        return kCancelAnswer;
+        return kPasswordCancelAnswer;
     return " " + password().toStdString();
 }
 

@@ -15,7 +15,6 @@ class CPasswordDlg : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr const char* kCancelAnswer = "AskForPwd=IDCANCEL";
 
     explicit CPasswordDlg(QWidget* parent = nullptr);
     ~CPasswordDlg() override;

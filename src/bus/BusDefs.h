@@ -42,6 +42,10 @@ constexpr uint8_t REPLY_CFG_WRITTEN = 0x1D;
 constexpr uint8_t CRC_SELECTOR = 0x02;
 constexpr uint8_t CFG_WRITE_TAG = 0x01;
 
+// The gateway's bus-module port.
+constexpr uint16_t BUS_PORT = 11575;
+constexpr uint32_t WAIT_CONNECT = 30000;
+
 // Message and records.
 constexpr uint8_t MESSAGE_START = 0x01;
 constexpr uint8_t MESSAGE_TYPE_REQUEST = 1;

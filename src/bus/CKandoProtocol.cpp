@@ -42,9 +42,7 @@ bool CKandoProtocol::send(const CBusMessage& message)
 
 void CKandoProtocol::pause(uint32_t ms)
 {
-    CTimer timer;
-    timer.start(ms, CTimer::Pause);
-    timer.wait();
+    CTimer().pause(ms);
 }
 
 int CKandoProtocol::awaitReply(CBusMessage& message, size_t headerSize, uint32_t timeoutMs)

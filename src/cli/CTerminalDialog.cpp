@@ -112,7 +112,7 @@ void CTerminalDialog::answerPassword()
     if (!isatty(STDIN_FILENO)) {
         writeLine(stderr, "The gateway asks for a password: give it with --password-file PATH "
                           "(- reads it from standard input) or run the tool from a terminal.");
-        m_job->storePassword(CProtocol::kPasswordCancel);
+        m_job->storePassword(kPasswordCancelAnswer);
         return;
     }
     for (int attempt = 0; attempt < kPasswordAttempts; ++attempt) {
@@ -128,7 +128,7 @@ void CTerminalDialog::answerPassword()
                           "(only Windows-1252 characters are possible).");
     }
     writeLine(stderr, "No password given: the job ends.");
-    m_job->storePassword(CProtocol::kPasswordCancel);
+    m_job->storePassword(kPasswordCancelAnswer);
 }
 
 void CTerminalDialog::answerSkdChoice()

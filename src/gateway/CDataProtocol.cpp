@@ -11,7 +11,6 @@
 #include <memory>
 #include <new>
 
-const char* const CDataProtocol::kPasswordCancel = "AskForPwd=IDCANCEL";
 
 namespace {
 
@@ -84,7 +83,7 @@ bool CDataProtocol::askPassword()
     if (m_dialog)
         m_dialog->sendMessage(WM_ASK_PASSWORD);
     // A prompt that stored nothing counts as cancelled rather than leaving the job waiting.
-    if (m_password.empty() || m_password == kPasswordCancel)
+    if (m_password.empty() || m_password == kPasswordCancelAnswer)
         return false;
 
     // The prompt puts one blank in front of the typed text.

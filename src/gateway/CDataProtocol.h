@@ -55,7 +55,6 @@ public:
     // Fills buffer (capacity bytes) from the object's Data key; answers the object's length.
     int loadObject(int index, uint8_t* buffer, size_t capacity);
 
-    static const char* const kPasswordCancel;  // "AskForPwd=IDCANCEL"
 
 private:
     std::string m_password;

@@ -1,6 +1,7 @@
 #include "job/CProtocol.h"
 
 #include "backupfile/CFileManager.h"
+#include "bus/BusDefs.h"
 #include "bus/CKandoNetwork.h"
 #include "bus/CKandoProtocol.h"
 #include "gateway/CDataNetwork.h"
@@ -12,19 +13,13 @@
 
 #include <exception>
 
-const char* const CProtocol::kPasswordCancel = "AskForPwd=IDCANCEL";
 
 namespace {
 
-constexpr uint16_t kGatewayPort = 11574;
-constexpr uint16_t kBusPort = 11575;
-constexpr uint32_t kGatewayConnectMs = 2000;
-constexpr uint32_t kBusConnectMs = 30000;
 constexpr int kBusConnectAttempts = 3;
 constexpr uint32_t kGatewayRestartMs = 60000;  // the gateway restarts its bus side after the close
 constexpr uint32_t kBusRetryMs = 10000;
 constexpr uint32_t kBusSettleMs = 10000;
-constexpr uint8_t kAllSkds = 207;
 constexpr float kPasswordVersion = 107.0f;  // from here on the gateway has a password
 constexpr float kSkdVersion = 107.0f;       // above this the gateway has SKDs behind it
 
@@ -37,12 +32,6 @@ bool isFailureLine(int id)
     default:
         return false;
     }
-}
-
-void pause(CTimer& timer, uint32_t ms)
-{
-    timer.start(ms, CTimer::Pause);
-    timer.wait();
 }
 
 }  // namespace
@@ -90,7 +79,7 @@ int CProtocol::run()
             throw 1;
 
         m_dataNetwork = getDataNetwork();
-        if (!m_dataNetwork->connect(m_address, kGatewayPort, kGatewayConnectMs)) {
+        if (!m_dataNetwork->connect(m_address, CDataNetwork::kPort, CDataNetwork::kConnectTimeoutMs)) {
             m_message->post(116);
             throw 1;
         }
@@ -114,22 +103,22 @@ int CProtocol::run()
         }
 
         m_message->post(163);
-        pause(timer, kGatewayRestartMs);
+        timer.pause(kGatewayRestartMs);
 
         m_kandoNetwork = getKandoNetwork();
         bool connected = false;
         for (int attempt = 1; attempt <= kBusConnectAttempts && !connected; ++attempt) {
-            connected = m_kandoNetwork->connect(m_address, kBusPort, kBusConnectMs);
+            connected = m_kandoNetwork->connect(m_address, bus::BUS_PORT, bus::WAIT_CONNECT);
             if (!connected) {
                 m_kandoNetwork->disconnect();
-                pause(timer, kBusRetryMs);
+                timer.pause(kBusRetryMs);
             }
         }
         if (!connected) {
             m_message->post(116);
             throw 1;
         }
-        pause(timer, kBusSettleMs);
+        timer.pause(kBusSettleMs);
 
         m_kandoProtocol->init(m_dialog);
         if (!skdStage(version))
@@ -219,13 +208,13 @@ bool CProtocol::skdStage(float version)
     m_kandoProtocol->setProgMode(1);
     const bool result = m_kandoProtocol->runSKDJob(version, m_jobMode);
     m_kandoProtocol->setProgMode(0);
-    m_kandoProtocol->resetBus(kAllSkds);
+    m_kandoProtocol->resetBus(bus::ADDR_ALL_SKDS);
     return result;
 }
 
 void CProtocol::storePassword(const std::string& text)
 {
-    m_passwordCancelled = (text == kPasswordCancel);
+    m_passwordCancelled = (text == kPasswordCancelAnswer);
     if (m_dataProtocol)
         m_dataProtocol->setPassword(text);
 }

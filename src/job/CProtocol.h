@@ -78,7 +78,6 @@ public:
     // version 107) with no failure line and the file saved. 159 and 160 are warnings only.
     bool succeeded() const;
 
-    static const char* const kPasswordCancel;  // "AskForPwd=IDCANCEL"
 
 private:
     void cleanUp();

@@ -34,6 +34,12 @@ void CTimer::stop()
     m_running = false;
 }
 
+void CTimer::pause(uint32_t ms)
+{
+    start(ms, Pause);
+    wait();
+}
+
 std::chrono::nanoseconds CTimer::remaining() const
 {
     if (!m_running)

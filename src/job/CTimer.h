@@ -27,6 +27,8 @@ public:
     bool isRunning() const;
     void wait();
     void stop();
+    // A pause of ms: start(ms) then wait().
+    void pause(uint32_t ms);
 
     uint32_t interval() const { return m_interval; }
     // Time left until the deadline; zero when idle or expired.

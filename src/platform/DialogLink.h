@@ -16,6 +16,9 @@ constexpr unsigned WM_JOB_DONE = 0x0401;      // last step of a job
 constexpr unsigned WM_ASK_PASSWORD = 0x801F;  // the handler stores the answer with CProtocol::storePassword
 constexpr unsigned WM_SKD_CHOOSE = 0x8020;    // the handler scans the bus and stores CProtocol::storeSKDChoice
 
+// The answer to WM_ASK_PASSWORD when the user cancelled; a confirmed answer is " " + the password.
+constexpr const char* kPasswordCancelAnswer = "AskForPwd=IDCANCEL";
+
 // The status list: a line goes at the end, is brought into view, and no line stays selected.
 class CListBox
 {

@@ -4,6 +4,7 @@
 #include "bus/BusDefs.h"
 #include "bus/CKandoProtocol.h"
 #include "job/CMessage.h"
+#include "platform/DialogLink.h"
 
 #include "Simulator.h"
 #include "TestSupport.h"
@@ -243,10 +244,10 @@ TEST_F(ProtocolTest, PasswordCancelledOrRefusedClosesTheGateway)
         CProtocol::Outcome outcome;
     };
     const std::vector<Case> cases = {
-        {"cancelled", CProtocol::kPasswordCancel, {145}, 0, CProtocol::PasswordCancelled},
+        {"cancelled", kPasswordCancelAnswer, {145}, 0, CProtocol::PasswordCancelled},
         {"refused", " wrong", {145, 153, 137}, 1, CProtocol::FailedKind2},
         // Typed as a password, the marker text is a password like any other.
-        {"marker typed", std::string(" ") + CProtocol::kPasswordCancel, {145, 153, 137}, 1, CProtocol::FailedKind2},
+        {"marker typed", std::string(" ") + kPasswordCancelAnswer, {145, 153, 137}, 1, CProtocol::FailedKind2},
     };
     int n = 20;
     for (const Case& c : cases) {
