@@ -27,16 +27,22 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// Moves i past leading blanks and an optional sign; true for a minus.
+bool skipBlanksAndSign(const std::string& text, size_t& i)
+{
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        return text[i++] == '-';
+    return false;
+}
+
 // Leading blanks, optional sign, digits up to the first non-digit; no digits reads as 0.
 // Out-of-range numbers are clamped rather than wrapped.
 int32_t parseLeadingInt(const std::string& text)
 {
     size_t i = 0;
-    while (i < text.size() && isBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
+    const bool negative = skipBlanksAndSign(text, i);
     int64_t magnitude = 0;
     const int64_t limit = negative ? -int64_t(std::numeric_limits<int32_t>::min()) : std::numeric_limits<int32_t>::max();
     for (; i < text.size() && isDigit(text[i]); ++i) {
@@ -52,11 +58,7 @@ int32_t parseLeadingInt(const std::string& text)
 float parseLeadingFloat(const std::string& text)
 {
     size_t i = 0;
-    while (i < text.size() && isBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
+    const bool negative = skipBlanksAndSign(text, i);
     if (i >= text.size() || !(isDigit(text[i]) || (text[i] == '.' && i + 1 < text.size() && isDigit(text[i + 1]))))
         return 0.0f;
     const char* first = text.data() + i;
