@@ -7,12 +7,11 @@
 #include <QTranslator>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 // The string table of the loaded catalogue, as the active resources of the core.
 class CLangModule : public CResourceModule
@@ -117,18 +116,6 @@ constexpr uint16_t kEnglishUS = 1033;
 // Neutral language, user default: in no entry of the table.
 constexpr uint16_t kUnknownLanguage = 1024;
 
-std::string currentDirectory()
-{
-    std::vector<char> buffer(256);
-    for (;;) {
-        if (getcwd(buffer.data(), buffer.size()))
-            return std::string(buffer.data());
-        if (errno != ERANGE || buffer.size() > (1u << 20))
-            return {};
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 }  // namespace
 
 CLangResources::CLangResources()
@@ -178,10 +165,11 @@ bool CLangResources::select(uint16_t languageId)
 bool CLangResources::selectFound(const Entry& entry)
 {
     unload();
-    const std::string cwd = currentDirectory();
-    if (cwd.empty())
+    std::error_code error;
+    const std::filesystem::path cwd = std::filesystem::current_path(error);
+    if (error)
         return false;
-    const std::string path = cwd + "/" + m_folder + "/" + entry.file + ".qm";
+    const std::string path = (cwd / m_folder / (entry.file + ".qm")).string();
 
     struct stat st {};
     if (stat(path.c_str(), &st) != 0)
