@@ -1,13 +1,9 @@
 #include "bus/CKandoNetwork.h"
 
 #include "gateway/CErrorMessage.h"
-#include "platform/Socket.h"
-#include "platform/SocketError.h"
 #include "platform/SharedInstance.h"
 
 #include <vector>
-
-#include <poll.h>
 
 using namespace bus;
 
@@ -58,42 +54,17 @@ void CKandoNetwork::discardInput()
     setLastError(keepError);
 }
 
-void CKandoNetwork::waitReadable(const CTimer& timer)
-{
-    const auto left = timer.remaining();
-    if (m_socket < 0 || left.count() <= 0)
-        return;
-    sock::waitFor(m_socket, POLLIN, left);
-}
-
 int CKandoNetwork::receiveReplyHeader(CBusMessage& message, size_t headerSize, uint32_t timeoutMs, CTimer::Kind kind)
 {
     if (headerSize == 0 || headerSize > HEADER_SIZE)
         headerSize = HEADER_SIZE;
     uint8_t header[HEADER_SIZE] = {};
-    size_t got = 0;
 
+    // One deadline for the whole header, however it is split.
     CTimer timer;
     timer.start(timeoutMs, kind);
-    for (;;) {
-        pumpMessages();
-        const int n = receiveNow(header + got, headerSize - got);
-        if (n > 0) {
-            got += static_cast<size_t>(n);
-            if (got == headerSize)
-                break;
-            continue;
-        }
-        if (n == 0) {
-            // The peer ended the stream: the header can never be completed.
-            pumpMessages();
-            setLastError(SOCK_NOT_SOCKET);
-            return -1;
-        }
-        if (getLastError() != SOCK_WOULD_BLOCK || !timer.isRunning())
-            return -1;
-        waitReadable(timer);
-    }
+    if (receiveAll(header, headerSize, timer) < headerSize)
+        return -1;
     timer.stop();
 
     const uint32_t length = header[2] | (static_cast<uint32_t>(header[3]) << 8);
@@ -113,25 +84,6 @@ bool CKandoNetwork::receiveReplyData(CBusMessage& message, uint32_t length)
         return false;
     }
     // The reply replaces the request from here on, even when it comes in short.
-    uint8_t buffer[MAX_FRAME];
-    uint32_t got = 0;
-    bool complete = true;
-    while (got < length) {
-        const int n = receiveSome(buffer + got, length - got, WAIT_REPLY_DATA);
-        if (n < 0) {
-            complete = false;
-            break;
-        }
-        if (n == 0) {
-            pumpMessages();
-            setLastError(SOCK_NOT_SOCKET);
-            complete = false;
-            break;
-        }
-        got += static_cast<uint32_t>(n);
-    }
-    for (uint32_t i = 0; i < got; ++i)
-        message.frame[i] = buffer[i];
-    message.length = got;
-    return complete;
+    message.length = static_cast<uint32_t>(receiveAll(message.frame, length, WAIT_REPLY_DATA));
+    return message.length == length;
 }

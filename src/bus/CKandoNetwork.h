@@ -32,10 +32,6 @@ public:
 
     // Throws away whatever is waiting to be received (late replies to earlier requests).
     void discardInput();
-
-private:
-    // Blocks until the socket is readable or the timer has run out.
-    void waitReadable(const CTimer& timer);
 };
 
 // The one bus-module connection, created on first use. Deleting it makes the next call

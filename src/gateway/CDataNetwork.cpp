@@ -34,16 +34,15 @@ int CDataNetwork::receiveHeader(CFrame& frame, uint8_t headerSize, uint32_t time
 {
     size_t wanted = headerSize <= CFrame::kShortHeader ? CFrame::kShortHeader : CFrame::kLongHeader;
     uint8_t header[CFrame::kLongHeader] = {};
-    size_t have = 0;
-    while (have < wanted) {
-        const int n = receiveSome(header + have, wanted - have, timeoutMs);
-        if (n < 0)
+    if (receiveAll(header, wanted, timeoutMs) < wanted)
+        return -1;
+    // A reply with a length field has it read too, or its length and data would be
+    // taken for the next reply.
+    if (wanted == CFrame::kShortHeader && CFrame::hasLengthField(header[1])) {
+        const size_t field = CFrame::kLongHeader - CFrame::kShortHeader;
+        if (receiveAll(header + CFrame::kShortHeader, field, timeoutMs) < field)
             return -1;
-        have += static_cast<size_t>(n);
-        // A reply with a length field has it read too, or its length and data would be
-        // taken for the next reply.
-        if (have == CFrame::kShortHeader && wanted == CFrame::kShortHeader && CFrame::hasLengthField(header[1]))
-            wanted = CFrame::kLongHeader;
+        wanted = CFrame::kLongHeader;
     }
     frame.parseHeader(header, wanted);
     // A length no object comes near is a damaged stream; above 2 GiB it would also read as -1.
@@ -67,16 +66,7 @@ bool CDataNetwork::receiveData(CFrame& frame, uint32_t length)
         setLastError(ERR_NO_MEMORY);
         return false;
     }
-    uint32_t have = 0;
-    bool ok = true;
-    while (have < length) {
-        const int n = receiveSome(buffer.get() + have, length - have, kDataTimeoutMs);
-        if (n < 0) {
-            ok = false;
-            break;
-        }
-        have += static_cast<uint32_t>(n);
-    }
+    const bool ok = receiveAll(buffer.get(), length, kDataTimeoutMs) == length;
     frame.setData(buffer.get(), length);
     return ok;
 }

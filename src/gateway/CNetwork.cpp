@@ -80,28 +80,60 @@ bool CNetwork::disconnect()
 
 int CNetwork::receiveSome(uint8_t* buffer, size_t length, uint32_t timeoutMs)
 {
+    CTimer timer;
+    timer.start(timeoutMs, CTimer::Timeout);
+    const int n = receiveSome(buffer, length, timer);
+    timer.stop();
+    return n;
+}
+
+int CNetwork::receiveSome(uint8_t* buffer, size_t length, const CTimer& deadline)
+{
     if (length > static_cast<size_t>(INT_MAX))
         length = INT_MAX;
 
-    CTimer timer;
-    timer.start(timeoutMs, CTimer::Timeout);
     pumpMessages();
     for (;;) {
         int error = SOCK_NOT_SOCKET;
         const long n = m_socket >= 0 ? sock::receive(m_socket, buffer, length, &error) : -1;
-        if (n >= 0) {
-            timer.stop();
+        if (n >= 0)
             return static_cast<int>(n);
-        }
         m_lastError = error;
-        if (error != SOCK_WOULD_BLOCK || !timer.isRunning()) {
-            timer.stop();
+        if (error != SOCK_WOULD_BLOCK || !deadline.isRunning())
             return -1;
-        }
         const bool connectPending = m_state == Connecting && m_connectError == SOCK_WOULD_BLOCK;
-        sock::waitFor(m_socket, connectPending ? POLLIN | POLLOUT : POLLIN, timer.remaining());
+        sock::waitFor(m_socket, connectPending ? POLLIN | POLLOUT : POLLIN, deadline.remaining());
         pumpMessages();
     }
+}
+
+size_t CNetwork::receiveAll(uint8_t* buffer, size_t length, uint32_t timeoutMsPerReceive)
+{
+    return receiveUntil(buffer, length, nullptr, timeoutMsPerReceive);
+}
+
+size_t CNetwork::receiveAll(uint8_t* buffer, size_t length, const CTimer& deadline)
+{
+    return receiveUntil(buffer, length, &deadline, 0);
+}
+
+size_t CNetwork::receiveUntil(uint8_t* buffer, size_t length, const CTimer* deadline, uint32_t timeoutMs)
+{
+    size_t got = 0;
+    while (got < length) {
+        const int n = deadline ? receiveSome(buffer + got, length - got, *deadline)
+                               : receiveSome(buffer + got, length - got, timeoutMs);
+        if (n < 0)
+            break;
+        if (n == 0) {
+            // The peer ended the stream: the rest can never come.
+            pumpMessages();
+            m_lastError = SOCK_NOT_SOCKET;
+            break;
+        }
+        got += static_cast<size_t>(n);
+    }
+    return got;
 }
 
 int CNetwork::receiveNow(uint8_t* buffer, size_t length)

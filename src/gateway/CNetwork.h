@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+class CTimer;
+
 // One TCP connection to the gateway (non-blocking socket) with its state and two error fields.
 // Errors are Winsock-numbered codes (platform/SocketError.h) or the program's own (100002...).
 // Every wait blocks in poll() for the remaining time of its CTimer; nothing spins.
@@ -26,6 +28,13 @@ public:
     // Up to length bytes within timeoutMs: the count (0 at end of stream) or -1 with lastError set
     // (10035 when the time ran out, 10038 after the peer closed).
     int receiveSome(uint8_t* buffer, size_t length, uint32_t timeoutMs);
+    // The same, waiting no longer than deadline's remaining time.
+    int receiveSome(uint8_t* buffer, size_t length, const CTimer& deadline);
+    // Fills the buffer over as many receives as it takes: each receive within
+    // timeoutMsPerReceive, or all of them before one deadline. Answers the bytes received;
+    // short of length, lastError tells why (10038 after the peer ended the stream).
+    size_t receiveAll(uint8_t* buffer, size_t length, uint32_t timeoutMsPerReceive);
+    size_t receiveAll(uint8_t* buffer, size_t length, const CTimer& deadline);
     // What is there now, without waiting: the count, 0 at end of stream, or -1 (10035: nothing there).
     int receiveNow(uint8_t* buffer, size_t length);
     // The whole buffer, continuing partial and would-block sends within timeoutMs.
@@ -48,4 +57,8 @@ protected:
     int m_state = Closed;
     int m_connectError = 0;
     int m_lastError = 0;
+
+private:
+    // deadline null: a fresh time-out of timeoutMs for every receive.
+    size_t receiveUntil(uint8_t* buffer, size_t length, const CTimer* deadline, uint32_t timeoutMs);
 };
