@@ -85,6 +85,16 @@ size_t CBase64::decode(const std::string& text, uint8_t* destination, size_t des
     return written;
 }
 
+size_t CBase64::decodedSize(const std::string& text)
+{
+    size_t count = 0;
+    decodeInto(text, [&](uint8_t) {
+        ++count;
+        return true;
+    });
+    return count;
+}
+
 std::vector<uint8_t> CBase64::decode(const std::string& text)
 {
     std::vector<uint8_t> bytes;

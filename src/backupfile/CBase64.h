@@ -19,4 +19,6 @@ public:
     // nothing. Writes at most destinationSize bytes and returns how many it wrote.
     static size_t decode(const std::string& text, uint8_t* destination, size_t destinationSize);
     static std::vector<uint8_t> decode(const std::string& text);
+    // The number of bytes decode gives for text, without decoding it.
+    static size_t decodedSize(const std::string& text);
 };

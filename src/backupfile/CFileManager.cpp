@@ -147,6 +147,15 @@ bool CFileManager::readData(const std::string& key, uint8_t* destination, size_t
     return true;
 }
 
+bool CFileManager::dataSize(const std::string& key, size_t& bytes)
+{
+    std::string text;
+    if (!m_property || !m_property->getValue(key, text))
+        return false;
+    bytes = CBase64::decodedSize(text);
+    return true;
+}
+
 bool CFileManager::containsKey(const std::string& key)
 {
     return m_property && m_property->contains(key);

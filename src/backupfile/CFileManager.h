@@ -34,6 +34,8 @@ public:
     // Decodes the whole value of key, writing at most n bytes to destination; *decoded gets the
     // number of bytes written. False (destination untouched) when the key is missing.
     bool readData(const std::string& key, uint8_t* destination, size_t n, size_t* decoded = nullptr);
+    // The number of bytes the value of key decodes to; false when the key is missing.
+    bool dataSize(const std::string& key, size_t& bytes);
 
     bool containsKey(const std::string& key);
     bool containsKeys(const std::vector<std::string>& keys);

@@ -8,8 +8,6 @@
 #include "platform/DialogLink.h"
 #include "platform/Encoding.h"
 
-#include <memory>
-#include <new>
 
 
 namespace {
@@ -185,10 +183,8 @@ bool CDataProtocol::checkDataFile()
         // An empty object needs no Data item.
         if (length == 0)
             continue;
-        std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[static_cast<size_t>(length)]);
-        size_t decoded = 0;
-        ok = buffer && m_fileManager->readData(name + ".Data", buffer.get(), static_cast<size_t>(length), &decoded)
-            && decoded >= static_cast<size_t>(length);
+        size_t size = 0;
+        ok = m_fileManager->dataSize(name + ".Data", size) && size >= static_cast<size_t>(length);
     }
     if (!ok)
         reportError("checkDataFile", kFileError, ERR_FILE_DAMAGED);
