@@ -40,6 +40,15 @@ bool CKandoProtocol::send(const CBusMessage& message)
     return m_network && m_network->sendRequest(message);
 }
 
+CKandoProtocol::Exchange CKandoProtocol::exchange(CBusMessage& message, uint32_t timeoutMs, const char* callName)
+{
+    if (!send(message) && callName) {
+        report(callName, 124);
+        return Exchange::SendFailed;
+    }
+    return awaitReply(message, HEADER_SIZE, timeoutMs) ? Exchange::Answered : Exchange::NoReply;
+}
+
 void CKandoProtocol::pause(uint32_t ms)
 {
     CTimer().pause(ms);
@@ -117,14 +126,7 @@ void CKandoProtocol::resetBus(uint8_t address)
 {
     CBusMessage message;
     buildReset(message, address);
-    if (!send(message)) {
-        report("resetBus", 124);
-        return;
-    }
-    if (awaitReply(message, HEADER_SIZE, WAIT_RESET)) {
-        CReplyRecord reply;
-        parseReply(message, reply);
-    }
+    exchange(message, WAIT_RESET, "resetBus");
 }
 
 // ---------------------------------------------------------------- single commands
@@ -133,41 +135,22 @@ void CKandoProtocol::cleanSKD(uint8_t address)
 {
     CBusMessage message;
     buildClean(message, address);
-    if (!send(message)) {
-        report("cleanSKD", 124);
-        return;
-    }
-    if (awaitReply(message, HEADER_SIZE, WAIT_CLEAN)) {
-        CReplyRecord reply;
-        parseReply(message, reply);
-    }
+    exchange(message, WAIT_CLEAN, "cleanSKD");
 }
 
 void CKandoProtocol::compDB(uint8_t address)
 {
     CBusMessage message;
     buildCompDB(message, address);
-    if (!send(message)) {
-        report("compDB", 124);
-        return;
-    }
-    if (!awaitReply(message, HEADER_SIZE, WAIT_COMPDB)) {
+    if (exchange(message, WAIT_COMPDB, "compDB") == Exchange::NoReply)
         reportNoReply("compDB", address);
-        return;
-    }
-    CReplyRecord reply;
-    parseReply(message, reply);
 }
 
 int CKandoProtocol::getSKDCrc(uint8_t address, CReplyRecord& record)
 {
     CBusMessage message;
     buildReadCrc(message, address);
-    if (!send(message)) {
-        report("getSKDCrc", 124);
-        return 0;
-    }
-    if (!awaitReply(message, HEADER_SIZE, WAIT_CRC))
+    if (exchange(message, WAIT_CRC, "getSKDCrc") != Exchange::Answered)
         return 0;
     parseReply(message, record);
     return 1;
@@ -185,11 +168,7 @@ int CKandoProtocol::lookupBusForId(uint8_t address)
 {
     CBusMessage message;
     buildProbe(message, address);
-    if (!send(message)) {
-        report("lookupBusForId", 124);
-        return 0;
-    }
-    if (!awaitReply(message, HEADER_SIZE, WAIT_PROBE))
+    if (exchange(message, WAIT_PROBE, "lookupBusForId") != Exchange::Answered)
         return 0;
     CReplyRecord reply;
     parseReply(message, reply);
@@ -200,8 +179,7 @@ int CKandoProtocol::readSKDCfg(uint8_t address, CReplyRecord& record)
 {
     CBusMessage message;
     buildReadCfg(message, address);
-    send(message);  // a failed send shows as a missing answer
-    if (!awaitReply(message, HEADER_SIZE, WAIT_CFG))
+    if (exchange(message, WAIT_CFG, nullptr) != Exchange::Answered)
         return 0;
     parseReply(message, record);
     return 1;
@@ -211,8 +189,7 @@ int CKandoProtocol::writeSKDCfg(uint8_t address, const uint8_t* cfg)
 {
     CBusMessage message;
     buildWriteCfg(message, address, cfg);
-    send(message);
-    if (!awaitReply(message, HEADER_SIZE, WAIT_CFG))
+    if (exchange(message, WAIT_CFG, nullptr) != Exchange::Answered)
         return 0;
     CReplyRecord reply;
     parseReply(message, reply);

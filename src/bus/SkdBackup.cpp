@@ -37,16 +37,15 @@ void CKandoProtocol::backupTemplates(uint8_t address)
     for (;;) {
         CBusMessage message;
         buildReadChunk(message, address, offset, length);
-        if (!send(message)) {
-            report("backupTemplates", 124);
+        const Exchange answer = exchange(message, WAIT_CHUNK, "backupTemplates");
+        if (answer == Exchange::SendFailed)
             break;
-        }
         // Only a well-formed reply from the SKD asked, with 1..length bytes, is taken: anything
         // else would put foreign or stale bytes into the image or stall the transfer.
         reply.source = 0;
         reply.clear();
         int n = 0;
-        bool read = awaitReply(message, HEADER_SIZE, WAIT_CHUNK) == 1;
+        bool read = answer == Exchange::Answered;
         if (read) {
             n = parseReply(message, reply);
             read = n > 0 && n <= length && reply.source == address;
@@ -67,11 +66,7 @@ void CKandoProtocol::backupTemplates(uint8_t address)
         for (;;) {
             CBusMessage write;
             buildWriteChunk(write, address, offset, reply.data(), static_cast<uint8_t>(n));
-            if (!send(write)) {
-                report("backupTemplates", 124);
-                break;
-            }
-            if (awaitReply(write, HEADER_SIZE, WAIT_CHUNK))
+            if (exchange(write, WAIT_CHUNK, "backupTemplates") != Exchange::NoReply)
                 break;
             pause(PAUSE_RETRY);
             if (++failures >= MAX_FAILURES) {

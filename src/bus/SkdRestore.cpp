@@ -112,7 +112,6 @@ void CKandoProtocol::restoreTemplates(uint8_t address, const uint8_t* data, int3
     const std::string name = formatSKD(address);
     // Beyond the stored image the area gets zeros, never leftovers of another SKD.
     const uint32_t usable = static_cast<uint32_t>(std::clamp<int32_t>(storedLength, 0, TEMPLATE_SIZE));
-    CReplyRecord scratch;
 
     messages->post(166, name);
     uint32_t offset = TEMPLATE_START;
@@ -126,12 +125,10 @@ void CKandoProtocol::restoreTemplates(uint8_t address, const uint8_t* data, int3
 
         CBusMessage message;
         buildWriteChunk(message, address, offset, bytes, chunk);
-        if (!send(message)) {
-            report("restoreTemplates", 124);
+        const Exchange answer = exchange(message, WAIT_CHUNK, "restoreTemplates");
+        if (answer == Exchange::SendFailed)
             break;
-        }
-        if (awaitReply(message, HEADER_SIZE, WAIT_CHUNK)) {
-            parseReply(message, scratch);
+        if (answer == Exchange::Answered) {
             failures = 0;
             offset += chunk;
             chunk = nextChunk(offset);
