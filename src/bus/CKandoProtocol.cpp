@@ -233,14 +233,11 @@ int CKandoProtocol::listBusSKD(std::vector<std::string>& list)
 
 // ---------------------------------------------------------------- backup file records
 
-namespace {
-
-void reportWriteFailure(CFileManager* file)
+void CKandoProtocol::writeRecord(const std::string& key, const uint8_t* data, int32_t length)
 {
-    reportError("writeData", 149, file->getLastError());
+    if (!m_fileManager->writeData(key, data, static_cast<size_t>(length)))
+        reportError("writeData", 149, m_fileManager->getLastError());
 }
-
-}  // namespace
 
 void CKandoProtocol::storeSKDData(const CReplyRecord& record)
 {
@@ -248,27 +245,20 @@ void CKandoProtocol::storeSKDData(const CReplyRecord& record)
         return;
     const int n = skdNumber(record.source);
     m_fileManager->setInt(skdKey(n, "DataLength"), record.length());
-    if (record.length() > 0 &&
-        !m_fileManager->writeData(skdKey(n, "Data"), record.data(), static_cast<size_t>(record.length())))
-        reportWriteFailure(m_fileManager);
+    if (record.length() > 0)
+        writeRecord(skdKey(n, "Data"), record.data(), record.length());
 }
 
 void CKandoProtocol::storeSKDCrc(const CReplyRecord& record)
 {
-    if (!m_fileManager || record.length() <= 0)
-        return;
-    if (!m_fileManager->writeData(skdKey(skdNumber(record.source), "CRC"), record.data(),
-                                  static_cast<size_t>(record.length())))
-        reportWriteFailure(m_fileManager);
+    if (m_fileManager && record.length() > 0)
+        writeRecord(skdKey(skdNumber(record.source), "CRC"), record.data(), record.length());
 }
 
 void CKandoProtocol::storeSKDCfg(const CReplyRecord& record)
 {
-    if (!m_fileManager || record.length() < static_cast<int32_t>(CFG_SIZE))
-        return;
-    if (!m_fileManager->writeData(skdKey(skdNumber(record.source), "CFG"), record.data(),
-                                  static_cast<size_t>(record.length())))
-        reportWriteFailure(m_fileManager);
+    if (m_fileManager && record.length() >= static_cast<int32_t>(CFG_SIZE))
+        writeRecord(skdKey(skdNumber(record.source), "CFG"), record.data(), record.length());
 }
 
 void CKandoProtocol::storeMaster(uint8_t address)
@@ -298,24 +288,25 @@ int32_t CKandoProtocol::loadSKDData(int number, uint8_t* buffer)
     return length;
 }
 
-int CKandoProtocol::loadSKDCrc(int number, uint8_t* buffer)
+int CKandoProtocol::loadRecord(int number, const char* field, uint8_t* buffer)
 {
-    uint8_t crc[CRC_SIZE];
+    static_assert(CRC_SIZE == CFG_SIZE);
+    // Read aside, so that a short record leaves the caller's buffer as it was.
+    uint8_t record[CRC_SIZE];
     size_t decoded = 0;
-    if (!m_fileManager || !m_fileManager->readData(skdKey(number, "CRC"), crc, CRC_SIZE, &decoded) ||
+    if (!m_fileManager || !m_fileManager->readData(skdKey(number, field), record, CRC_SIZE, &decoded) ||
         decoded < CRC_SIZE)
         return 0;
-    std::memcpy(buffer, crc, CRC_SIZE);
+    std::memcpy(buffer, record, CRC_SIZE);
     return static_cast<int>(CRC_SIZE);
+}
+
+int CKandoProtocol::loadSKDCrc(int number, uint8_t* buffer)
+{
+    return loadRecord(number, "CRC", buffer);
 }
 
 int CKandoProtocol::loadSKDCfg(int number, uint8_t* buffer)
 {
-    uint8_t cfg[CFG_SIZE];
-    size_t decoded = 0;
-    if (!m_fileManager || !m_fileManager->readData(skdKey(number, "CFG"), cfg, CFG_SIZE, &decoded) ||
-        decoded < CFG_SIZE)
-        return 0;
-    std::memcpy(buffer, cfg, CFG_SIZE);
-    return static_cast<int>(CFG_SIZE);
+    return loadRecord(number, "CFG", buffer);
 }

@@ -105,6 +105,12 @@ private:
     Exchange exchange(CBusMessage& message, uint32_t timeoutMs, const char* callName);
     void pause(uint32_t ms);
 
+    // Writes a record to the backup file, reporting a write that did not reach the disk.
+    void writeRecord(const std::string& key, const uint8_t* data, int32_t length);
+    // The 5-byte record field of SKD number into buffer: 5, or 0 (buffer untouched) when the
+    // record is missing or short.
+    int loadRecord(int number, const char* field, uint8_t* buffer);
+
     int m_choiceDone = 0;
     std::vector<std::string> m_skdList;
     uint32_t m_master = 0;
