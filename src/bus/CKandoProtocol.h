@@ -97,13 +97,13 @@ private:
     // Error report with text 162 naming the SKD.
     void reportNoReply(const std::string& callName, uint8_t address);
     bool send(const CBusMessage& message);
+    void pause(uint32_t ms);
 
     enum class Exchange { SendFailed, NoReply, Answered };
     // Sends the request built into message and awaits the reply, which replaces it. A failed
     // send is reported (124) under callName; with none it goes unreported and the reply is
     // awaited anyway, so it shows as NoReply.
     Exchange exchange(CBusMessage& message, uint32_t timeoutMs, const char* callName);
-    void pause(uint32_t ms);
 
     // Writes a record to the backup file, reporting a write that did not reach the disk.
     void writeRecord(const std::string& key, const uint8_t* data, int32_t length);
