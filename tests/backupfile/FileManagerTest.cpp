@@ -17,11 +17,7 @@ namespace {
 class FileManager : public TempDirTest
 {
 protected:
-    void TearDown() override
-    {
-        delete getFileManager();
-        TempDirTest::TearDown();
-    }
+    void TearDown() override { delete getFileManager(); }
 };
 
 const char* const ObjectNames[] = {"UserManagerConfig", "ConfigManager", "DayLightConfig", "SystemTimeConfig"};

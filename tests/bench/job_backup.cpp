@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -97,10 +96,8 @@ int main()
         std::fprintf(stderr, "run this from the build folder (./nexo-backup-cli not found)\n");
         return 1;
     }
-    char pattern[] = "/tmp/nexo-bench-XXXXXX";
-    if (!::mkdtemp(pattern))
-        return 1;
-    const std::string dir = pattern;
+    const testsupport::ScopedTempDir temp("nexo-bench");
+    const std::string& dir = temp.dir();
     const std::string passwordFile = dir + "/password";
     std::ofstream(passwordFile) << kPassword << "\n";
 
@@ -139,6 +136,5 @@ int main()
         std::printf("eight backups at once: %d of 8 completed, wall %.3f s, client CPU %.3f s in all\n", done,
                     secondsSince(start), cpu);
     }
-    std::filesystem::remove_all(dir);
     return 0;
 }

@@ -4,7 +4,6 @@
 
 #include "job/CMessage.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -47,19 +46,15 @@ class EndToEnd : public ::testing::Test
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/nexo-e2e-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_dir = pattern;
         m_bin = fs::current_path().string();
         std::ofstream(path("password")) << kPassword << "\n";
     }
     void TearDown() override
     {
         m_sims.clear();  // stops every simulator, also after a failed assertion
-        fs::remove_all(m_dir);
     }
 
-    std::string path(const std::string& name) const { return m_dir + "/" + name; }
+    std::string path(const std::string& name) const { return m_temp.path(name); }
 
     // Starts nexo-sim on address n and waits until it is ready. Answers its address.
     std::string startSim(int n, int version, std::vector<std::string> extra = {})
@@ -69,7 +64,7 @@ protected:
         std::vector<std::string> args = {m_bin + "/nexo-sim", "--address", address, "--version", std::to_string(version),
                                          "--password", kPassword, "--time-scale", kScale, "--ready-file", ready};
         args.insert(args.end(), extra.begin(), extra.end());
-        auto sim = std::make_unique<Process>(args, m_dir);
+        auto sim = std::make_unique<Process>(args, m_temp.dir());
         EXPECT_TRUE(sim->started());
         const auto deadline = std::chrono::steady_clock::now() + 10s;
         while (!fs::exists(ready) && sim->running() && std::chrono::steady_clock::now() < deadline)
@@ -90,7 +85,7 @@ protected:
         args.insert(args.begin(), m_bin + "/nexo-backup-cli");
         args.push_back("--time-scale");
         args.push_back(kScale);
-        Process cli(args, m_dir, stdinText, kEnv);
+        Process cli(args, m_temp.dir(), stdinText, kEnv);
         EXPECT_TRUE(cli.started());
         Run run;
         run.status = cli.wait(60s);
@@ -122,7 +117,7 @@ protected:
         return lines;
     }
 
-    std::string m_dir;
+    testsupport::ScopedTempDir m_temp{"nexo-e2e"};
     std::string m_bin;
     std::vector<std::unique_ptr<Process>> m_sims;
 };
@@ -201,8 +196,8 @@ TEST_F(EndToEnd, PasswordTypedOnTheTerminalIsNotEchoed)
     ASSERT_EQ(::unlockpt(terminal), 0);
     const std::string user = ::ptsname(terminal);
 
-    Process cli({m_bin + "/nexo-backup-cli", "backup", address, path("t.mrk"), "--time-scale", kScale}, m_dir, {}, kEnv,
-                user);
+    Process cli({m_bin + "/nexo-backup-cli", "backup", address, path("t.mrk"), "--time-scale", kScale}, m_temp.dir(), {},
+                kEnv, user);
     ASSERT_TRUE(cli.started());
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (cli.err().find("password") == std::string::npos && cli.running() && std::chrono::steady_clock::now() < deadline)
@@ -235,7 +230,7 @@ TEST_F(EndToEnd, EndOfInputAtTerminalPasswordIsNoPassword)
 
     Process cli({m_bin + "/nexo-backup-cli", "backup", testsupport::loopbackAddress(12), path("d.mrk"), "--password-file",
                  "-", "--time-scale", kScale},
-                m_dir, {}, kEnv, user);
+                m_temp.dir(), {}, kEnv, user);
     ASSERT_TRUE(cli.started());
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (cli.err().find("password") == std::string::npos && cli.running() && std::chrono::steady_clock::now() < deadline)
@@ -254,20 +249,13 @@ TEST_F(EndToEnd, GatewayThatDoesNotAnswer)
 {
     // A listener whose backlog is full: the connect is never completed.
     const std::string address = testsupport::loopbackAddress(20);
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int listener = testsupport::listenOn(address, 11574, 0);
     ASSERT_GE(listener, 0);
-    int one = 1;
-    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_port = htons(11574);
-    ::inet_pton(AF_INET, address.c_str(), &sa.sin_addr);
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
-    ASSERT_EQ(::listen(listener, 0), 0);
+    const sockaddr_in sa = testsupport::ipv4Address(address, 11574);
     std::vector<int> fillers;
     for (int i = 0; i < 3; ++i) {
         const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        ::connect(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+        ::connect(s, reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
         fillers.push_back(s);
     }
 
@@ -349,15 +337,12 @@ TEST_F(EndToEnd, RoundTripRestoresAFreshGatewayToTheOriginal)
     // The simulators write their state when they stop.
     for (auto& sim : m_sims)
         EXPECT_EQ(sim->stop(), 0) << sim->err();
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path("state-original")))
-        names.push_back(entry.path().filename().string());
+    const std::vector<std::string> names = testsupport::folderEntries(path("state-original"));
     ASSERT_FALSE(names.empty());
     for (const std::string& name : names)
         EXPECT_EQ(testsupport::readFile(path("state-fresh/" + name)), testsupport::readFile(path("state-original/" + name)))
             << name;
-    EXPECT_EQ(std::distance(fs::directory_iterator(path("state-fresh")), fs::directory_iterator{}),
-              static_cast<long>(names.size()));
+    EXPECT_EQ(testsupport::folderEntries(path("state-fresh")).size(), names.size());
 }
 
 TEST_F(EndToEnd, CrcFailureAfterRestoreNamesTheSkds)

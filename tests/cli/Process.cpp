@@ -1,5 +1,7 @@
 #include "Process.h"
 
+#include "TestSupport.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -18,14 +20,6 @@ namespace testsupport {
 
 namespace {
 std::atomic<int> g_serial{0};
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 std::vector<std::string> splitLines(const std::string& text)

@@ -42,7 +42,6 @@ private:
     std::string m_inPath;
 };
 
-std::string readFile(const std::string& path);
 std::vector<std::string> splitLines(const std::string& text);
 
 }  // namespace testsupport

@@ -2,6 +2,10 @@
 
 #include "platform/DialogLink.h"
 
+#include <netinet/in.h>
+
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -54,5 +58,50 @@ private:
     std::vector<unsigned> m_messages;
     std::vector<std::string> m_boxes;
 };
+
+// A fresh folder under the system's temporary folder, removed with everything in it when the
+// object goes. Throws when the folder cannot be made, so a fixture holding one fails its test.
+class ScopedTempDir
+{
+public:
+    explicit ScopedTempDir(const std::string& prefix = "nexo-test");
+    ~ScopedTempDir();
+    ScopedTempDir(const ScopedTempDir&) = delete;
+    ScopedTempDir& operator=(const ScopedTempDir&) = delete;
+
+    const std::string& dir() const { return m_dir; }
+    std::string path(const std::string& name) const { return m_dir + "/" + name; }
+
+private:
+    std::string m_dir;
+};
+
+// The whole file as bytes; empty when it cannot be read.
+std::string readFile(const std::string& path);
+// Replaces the file with content; false when it did not all get written.
+bool writeFile(const std::string& path, const std::string& content);
+// The names in a folder, sorted.
+std::vector<std::string> folderEntries(const std::string& folder);
+
+bool anyLineContains(const std::vector<std::string>& lines, const std::string& part);
+int linesContaining(const std::vector<std::string>& lines, const std::string& part);
+
+// Plain blocking sockets for peers and clients that stand apart from the tool's transport.
+sockaddr_in ipv4Address(const std::string& ip, uint16_t port);
+// A listener on ip:port with SO_REUSEADDR; -1 when the address cannot be had.
+int listenOn(const std::string& ip, uint16_t port, int backlog);
+// A connected socket; -1 when the connect failed.
+int connectTo(const std::string& ip, uint16_t port);
+bool sendAll(int fd, const void* data, size_t n);
+inline bool sendAll(int fd, const std::vector<uint8_t>& bytes)
+{
+    return sendAll(fd, bytes.data(), bytes.size());
+}
+// Reads until n bytes came, the peer closed or timeoutMs passed in all (-1: no limit).
+// Answers the number of bytes read.
+size_t readUpTo(int fd, void* dest, size_t n, int timeoutMs = -1);
+// One message of the bus-module port: the 4-byte header (frame length in bytes 2 and 3, low
+// byte first) and its frame. Empty when a part did not all come within timeoutMs.
+std::vector<uint8_t> readBusMessage(int fd, int timeoutMs = -1);
 
 }  // namespace testsupport

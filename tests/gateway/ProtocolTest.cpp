@@ -12,14 +12,11 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
-namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 using Lines = std::vector<std::string>;
 
@@ -59,21 +56,12 @@ const char* const kNames[] = {"UserManagerConfig", "ConfigManager", "DayLightCon
 class GatewayTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() / ("nexo-gw-" + std::to_string(::getpid()) + "-"
-                                           + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-
     void TearDown() override
     {
         delete getDataNetwork();
         delete getFileManager();
         if (simulator)
             simulator->stop();
-        fs::remove_all(dir);
     }
 
     // Starts the simulator on loopback address n and connects to it.
@@ -93,7 +81,7 @@ protected:
         protocol->attach(&dialog);
     }
 
-    std::string file(const std::string& name) const { return (dir / name).string(); }
+    std::string file(const std::string& name) const { return temp.path(name); }
 
     // Writes a backup file of the given version holding objects.
     void writeFile(const std::string& path, int version, const std::array<Bytes, 4>& objects)
@@ -120,7 +108,7 @@ protected:
 
     testsupport::ScopedTimeScale scale{0.001};
     testsupport::FakeDialog dialog;
-    fs::path dir;
+    testsupport::ScopedTempDir temp{"nexo-gw"};
     std::unique_ptr<sim::Simulator> simulator;
     std::unique_ptr<CDataProtocol> protocol;
 };

@@ -68,15 +68,7 @@ size_t indexOf(const std::vector<int>& ids, int id)
 class ProtocolTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/nexo-job-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-
-    std::string file(const std::string& name) const { return m_dir + "/" + name; }
+    std::string file(const std::string& name) const { return m_temp.path(name); }
 
     std::unique_ptr<sim::Simulator> startSimulator(int n, int version, sim::Faults faults = {}, uint32_t seed = 1)
     {
@@ -129,7 +121,7 @@ protected:
 
     // 60 s + 10 s of pauses take 35 ms.
     testsupport::ScopedTimeScale m_scale{0.0005};
-    std::string m_dir;
+    testsupport::ScopedTempDir m_temp{"nexo-job"};
 };
 
 TEST_F(ProtocolTest, CancelledFileDialogEndsSilently)

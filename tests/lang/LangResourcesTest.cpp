@@ -4,9 +4,9 @@
 #include "job/StringTable.h"
 #include "platform/Resources.h"
 
-#include <gtest/gtest.h>
+#include "TestSupport.h"
 
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -27,18 +27,8 @@ const std::vector<std::string> kAllFiles = {"blang_de", "blang_en", "blang_fr", 
 class ScopedFolder
 {
 public:
-    ScopedFolder() : m_old(fs::current_path())
-    {
-        std::string pattern = (fs::temp_directory_path() / "nexo-lang-XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
-        fs::current_path(m_path);
-    }
-    ~ScopedFolder()
-    {
-        fs::current_path(m_old);
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
+    ScopedFolder() : m_old(fs::current_path()) { fs::current_path(m_path); }
+    ~ScopedFolder() { fs::current_path(m_old); }
     const fs::path& path() const { return m_path; }
 
     // Copies compiled catalogues into <folder>/lng.
@@ -52,7 +42,8 @@ public:
 
 private:
     fs::path m_old;
-    fs::path m_path;
+    testsupport::ScopedTempDir m_temp{"nexo-lang"};
+    fs::path m_path = m_temp.dir();
 };
 
 class Lang : public ::testing::Test

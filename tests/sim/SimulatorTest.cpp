@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -13,7 +11,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 namespace {
@@ -31,12 +28,8 @@ public:
     bool connect(const std::string& address, uint16_t port)
     {
         close();
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_port = htons(port);
-        ::inet_pton(AF_INET, address.c_str(), &sa.sin_addr);
-        return ::connect(m_fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0;
+        m_fd = testsupport::connectTo(address, port);
+        return m_fd >= 0;
     }
     void close()
     {
@@ -44,7 +37,7 @@ public:
             ::close(m_fd);
         m_fd = -1;
     }
-    void send(const Bytes& data) { ASSERT_EQ(::send(m_fd, data.data(), data.size(), MSG_NOSIGNAL), ssize_t(data.size())); }
+    void send(const Bytes& data) { ASSERT_TRUE(testsupport::sendAll(m_fd, data)); }
 
     // Up to n bytes: stops early at end of stream or after timeoutMs without data.
     Bytes read(size_t n, int timeoutMs = 3000)
@@ -140,13 +133,6 @@ struct Running {
     }
     sim::Simulator* operator->() { return sim.get(); }
 };
-
-std::string tempDir(const char* name)
-{
-    std::string pattern = (fs::temp_directory_path() / (std::string("nexo-sim-") + name + "-XXXXXX")).string();
-    char* dir = ::mkdtemp(pattern.data());
-    return dir ? dir : "";
-}
 
 // ---- gateway port -------------------------------------------------------------------------
 
@@ -526,8 +512,8 @@ TEST(SimState, SeedSaveAndLoad)
     EXPECT_FALSE(difference.empty());
     EXPECT_EQ(simA.objects()[2].size(), 16u);
 
-    std::string dir = tempDir("state");
-    ASSERT_FALSE(dir.empty());
+    const testsupport::ScopedTempDir temp("nexo-sim-state");
+    const std::string& dir = temp.dir();
     simB.setObject(0, {});
     ASSERT_TRUE(simB.saveState(dir + "/sub"));
 
@@ -555,14 +541,13 @@ TEST(SimState, SeedSaveAndLoad)
     std::string error;
     EXPECT_FALSE(refused.start(&error));
     EXPECT_NE(error.find("state"), std::string::npos) << error;
-    fs::remove_all(dir);
 }
 
 TEST(SimState, SavedAfterAConnectionThatChangedIt)
 {
-    std::string dir = tempDir("autosave");
+    const testsupport::ScopedTempDir temp("nexo-sim-autosave");
     sim::Config config = configAt(31);
-    config.autoSaveDir = dir;
+    config.autoSaveDir = temp.dir();
     Running sim(config);
     {
         Client client;
@@ -572,11 +557,10 @@ TEST(SimState, SavedAfterAConnectionThatChangedIt)
     Bytes saved;
     for (int i = 0; i < 300 && saved.empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        std::ifstream in(dir + "/object2.bin", std::ios::binary);
-        saved.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        const std::string text = testsupport::readFile(temp.path("object2.bin"));
+        saved.assign(text.begin(), text.end());
     }
     EXPECT_EQ(saved, (Bytes{0x10, 0x20}));
-    fs::remove_all(dir);
 }
 
 TEST(SimLifecycle, StopsPromptlyWhileBusy)
