@@ -3,13 +3,12 @@
 #include "gateway/CDataNetwork.h"
 #include "gateway/CFrame.h"
 
-#include <arpa/inet.h>
+#include "TestSupport.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -21,30 +20,14 @@ double threadCpuSeconds()
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
-// A peer that accepts (in the kernel's queue) and never answers.
-int silentListener(const char* address, uint16_t port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    ::inet_pton(AF_INET, address, &a.sin_addr);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 4) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
     const char* address = "127.250.0.1";
-    const int listener = silentListener(address, CDataNetwork::kPort);
+    // A peer that accepts (in the kernel's queue) and never answers.
+    const int listener = testsupport::listenOn(address, CDataNetwork::kPort, 4);
     if (listener < 0) {
         std::perror("listen");
         return 1;

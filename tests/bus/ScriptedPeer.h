@@ -20,7 +20,6 @@ public:
 
     // For the script.
     std::vector<uint8_t> readMessage();  // header and frame of one request; empty at close
-    std::vector<uint8_t> readBytes(size_t n);
     void write(const std::vector<uint8_t>& bytes);
     void closeConnection();
 
