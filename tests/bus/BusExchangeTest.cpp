@@ -1,16 +1,13 @@
+#include "BusFixture.h"
 #include "ScriptedPeer.h"
 #include "SimWire.h"
-#include "TestSupport.h"
 
-#include "backupfile/CFileManager.h"
-#include "bus/CKandoNetwork.h"
 #include "bus/CKandoProtocol.h"
 #include "job/CMessage.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 using Bytes = std::vector<uint8_t>;
@@ -18,42 +15,20 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr uint16_t kBusPort = 11575;
+using bustest::kBusPort;
 
 Bytes reply(uint8_t source, uint8_t code, const Bytes& data)
 {
     return sim::wire::busMessage(1, sim::wire::busFrame(0xF0, code, source, data));
 }
 
-bool anyLineContains(const std::vector<std::string>& lines, const std::string& part)
-{
-    for (const std::string& line : lines)
-        if (line.find(part) != std::string::npos)
-            return true;
-    return false;
-}
-
-class BusExchange : public ::testing::Test
+class BusExchange : public bustest::BusTest
 {
 protected:
-    void SetUp() override
-    {
-        m_file = testing::TempDir() + "bus_exchange_" + std::to_string(++s_counter) + ".mrk";
-        std::remove(m_file.c_str());
-        getFileManager()->open(m_file);
-    }
-
-    void TearDown() override
-    {
-        delete getKandoNetwork();
-        delete getFileManager();
-        std::remove(m_file.c_str());
-    }
-
     // Starts the peer on a fresh address of this test and connects the protocol to it.
     std::unique_ptr<ScriptedPeer> connectTo(ScriptedPeer::Script script)
     {
-        const std::string address = testsupport::loopbackAddress(++s_counter);
+        const std::string address = nextAddress();
         auto peer = std::make_unique<ScriptedPeer>(address, kBusPort, std::move(script));
         EXPECT_TRUE(peer->listening());
         EXPECT_TRUE(getKandoNetwork()->connect(address, kBusPort, 30000));
@@ -61,14 +36,8 @@ protected:
         return peer;
     }
 
-    testsupport::ScopedTimeScale m_scale{0.001};
-    testsupport::FakeDialog m_dialog;
     CKandoProtocol m_protocol;
-    std::string m_file;
-    static int s_counter;
 };
-
-int BusExchange::s_counter = 0;
 
 }  // namespace
 
@@ -161,8 +130,7 @@ TEST_F(BusExchange, UnusableReplyHeaderIsNoReply)
         delete getKandoNetwork();
         EXPECT_FALSE(getFileManager()->containsKey("SKD48.CRC"));
         EXPECT_FALSE(getFileManager()->containsKey("SKD1.CRC"));
-        EXPECT_EQ(anyLineContains(m_dialog.lines(), "ERROR -- backupSKDCrc (Error: ¡El SKD 1 no responde!"),
-                  c.reported);
+        EXPECT_EQ(anyLineContains("ERROR -- backupSKDCrc (Error: ¡El SKD 1 no responde!"), c.reported);
     }
 }
 
@@ -203,7 +171,7 @@ TEST_F(BusExchange, ForeignOrOversizedReadReplyIsNoReply)
         EXPECT_EQ(getFileManager()->getInt("SKD64.DataLength"), 0);
         EXPECT_FALSE(getFileManager()->containsKey("SKD1.DataLength"));
         EXPECT_FALSE(getFileManager()->containsKey("SKD2.DataLength"));
-        EXPECT_TRUE(anyLineContains(m_dialog.lines(), "Error: ¡El SKD 1 no responde!"));
+        EXPECT_TRUE(anyLineContains("Error: ¡El SKD 1 no responde!"));
     }
 }
 
@@ -234,7 +202,7 @@ TEST_F(BusExchange, ShortCrcReplyFailsTheCheck)
         p.write(reply(0xC1, 0x06, {1, 2, 3}));
     });
     EXPECT_EQ(m_protocol.checkSKDCrc(0xC1, expected), 0);
-    EXPECT_TRUE(anyLineContains(m_dialog.lines(), "Error: SKD 1 no se ha restablecido correctamente"));
+    EXPECT_TRUE(anyLineContains("Error: SKD 1 no se ha restablecido correctamente"));
 }
 
 TEST_F(BusExchange, SendFailureReportsTheConnectionsLastError)

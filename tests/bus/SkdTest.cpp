@@ -1,8 +1,6 @@
+#include "BusFixture.h"
 #include "Simulator.h"
-#include "TestSupport.h"
 
-#include "backupfile/CFileManager.h"
-#include "bus/CKandoNetwork.h"
 #include "bus/CKandoProtocol.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +15,7 @@ using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-constexpr uint16_t kBusPort = 11575;
+using bustest::kBusPort;
 constexpr size_t kArea = 62000;
 
 Bytes randomBytes(size_t n, uint32_t seed)
@@ -29,23 +27,14 @@ Bytes randomBytes(size_t n, uint32_t seed)
     return out;
 }
 
-class SkdJob : public ::testing::Test
+class SkdJob : public bustest::BusTest
 {
 protected:
-    void SetUp() override
-    {
-        m_file = testing::TempDir() + "skd_job_" + std::to_string(++s_counter) + ".mrk";
-        std::remove(m_file.c_str());
-        getFileManager()->open(m_file);
-    }
-
     void TearDown() override
     {
         m_protocol.reset();
-        delete getKandoNetwork();
-        delete getFileManager();
+        BusTest::TearDown();
         m_sim.reset();
-        std::remove(m_file.c_str());
     }
 
     // A simulator on an address of its own, with the bus connection and a fresh protocol
@@ -56,7 +45,7 @@ protected:
         delete getKandoNetwork();
         m_sim.reset();
         sim::Config config;
-        config.address = testsupport::loopbackAddress(++s_counter);
+        config.address = nextAddress();
         config.skds = std::move(skds);
         config.seed = seed;
         config.timeScale = 0.001;
@@ -137,23 +126,9 @@ protected:
             std::count_if(all.begin(), all.end(), [&](const sim::BusRequest& r) { return r.code == code; }));
     }
 
-    int linesWith(const std::string& part) const
-    {
-        const auto lines = m_dialog.lines();
-        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
-            return line.find(part) != std::string::npos;
-        }));
-    }
-
-    testsupport::ScopedTimeScale m_scale{0.001};
-    testsupport::FakeDialog m_dialog;
     std::unique_ptr<sim::Simulator> m_sim;
     std::unique_ptr<CKandoProtocol> m_protocol;
-    std::string m_file;
-    static int s_counter;
 };
-
-int SkdJob::s_counter = 0;
 
 const std::string kFileDamaged =
     "ERROR -- restoreSKD (Error de archivo -> El archivo de copia de seguridad está dañado.[100009])";
@@ -275,7 +250,7 @@ TEST_F(SkdJob, RepliesSplitAcrossSegments)
 TEST_F(SkdJob, UnwritableFileIsReportedAndTheSequenceGoesOn)
 {
     delete getFileManager();
-    getFileManager()->open(testing::TempDir() + "no-such-folder/skd.mrk");
+    getFileManager()->open(m_temp.path("no-such-folder/skd.mrk"));
     startSim({1});
     const std::vector<std::string> list{"1"};
     m_protocol->storeChoice(1, &list, 0);
