@@ -89,6 +89,34 @@ int createTemporary(const std::string& folder, std::string& name)
 
 }  // namespace
 
+int CProperty::checkSaveTarget(const std::string& fileName, std::string* resolved)
+{
+    std::string target;
+    int error = 0;
+    if (!resolveLinks(fileName, target, error))
+        return error;
+
+    struct stat st;
+    if (::stat(target.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return EISDIR;
+        // Renaming over a device or a pipe would replace it with a plain file.
+        if (!S_ISREG(st.st_mode))
+            return EINVAL;
+        // Replacing by rename would get round a missing write permission; refuse instead.
+        if (::access(target.c_str(), W_OK) != 0)
+            return errno;
+    } else if (errno != ENOENT) {
+        return errno;
+    }
+    // The temporary file is made beside the target.
+    if (::access(dirName(target).c_str(), W_OK | X_OK) != 0)
+        return errno;
+    if (resolved)
+        *resolved = target;
+    return 0;
+}
+
 CProperty::CProperty(const std::string& fileName) : m_fileName(fileName), m_map(std::make_unique<CMyMap>()) {}
 
 CProperty::~CProperty()
@@ -154,21 +182,10 @@ bool CProperty::save()
     };
 
     std::string target;
-    int error = 0;
-    if (!resolveLinks(m_fileName, target, error))
+    if (const int error = checkSaveTarget(m_fileName, &target))
         return fail(error);
-
     struct stat st;
     const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists) {
-        if (S_ISDIR(st.st_mode))
-            return fail(EISDIR);
-        // Replacing by rename would get round a missing write permission; refuse instead.
-        if (::access(target.c_str(), W_OK) != 0)
-            return fail(errno);
-    } else if (errno != ENOENT) {
-        return fail(errno);
-    }
 
     std::string temporary;
     const int fd = createTemporary(dirName(target), temporary);

@@ -30,6 +30,11 @@ public:
     // Saves when something was stored since the last save; true when nothing needed saving.
     bool flush();
 
+    // Whether a save of fileName could replace (or create) it: 0, or the errno the save would
+    // fail with. An existing target must be a regular file that may be written, and its folder
+    // must take the temporary file. resolved gets the file a save writes (links followed).
+    static int checkSaveTarget(const std::string& fileName, std::string* resolved = nullptr);
+
     // False (nothing stored) for a key the tree refuses.
     bool setValue(const std::string& key, const std::string& value);
     bool getValue(const std::string& key, std::string& value);

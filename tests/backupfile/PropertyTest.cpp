@@ -159,6 +159,21 @@ TEST_F(Property, SaveFailuresReportTheSystemError)
     EXPECT_EQ(entries(), (std::vector<std::string>{"a-file", "a-folder"}));
 }
 
+TEST_F(Property, NeverReplacesAPipeOrDeviceWithAPlainFile)
+{
+    // A rename over the target would turn a pipe (or, for root, /dev/null) into a file.
+    const std::string pipe = path("a-pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+    CProperty property(pipe);
+    property.setValue("k", "v");
+    EXPECT_FALSE(property.save());
+    EXPECT_EQ(property.getLastError(), EINVAL);
+    struct stat st {};
+    ASSERT_EQ(stat(pipe.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(entries(), std::vector<std::string>{"a-pipe"});
+}
+
 TEST_F(Property, RefusesTargetWithoutWritePermission)
 {
     if (geteuid() == 0)
