@@ -1,4 +1,5 @@
 // nexo-backup-cli: one backup or restore job from a terminal.
+#include "backupfile/CProperty.h"
 #include "cli/CTerminalDialog.h"
 #include "job/CMessage.h"
 #include "job/CProtocol.h"
@@ -14,7 +15,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -81,23 +84,12 @@ bool readPasswordFile(const std::string& path, std::string& password, std::strin
     return true;
 }
 
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
 // Refuses, before anything connects, a file the job could not use.
 bool checkFile(int jobMode, const std::string& file, std::string& error)
 {
-    struct stat st {};
-    const bool exists = ::stat(file.c_str(), &st) == 0;
     if (jobMode == CProtocol::Restore) {
-        if (!exists) {
+        struct stat st {};
+        if (::stat(file.c_str(), &st) != 0) {
             error = "the backup file " + file + " does not exist";
             return false;
         }
@@ -107,25 +99,22 @@ bool checkFile(int jobMode, const std::string& file, std::string& error)
         }
         return true;
     }
-    if (exists && !S_ISREG(st.st_mode)) {
+    // The same checks the save makes, so a backup that could not be saved never starts.
+    switch (const int saveError = CProperty::checkSaveTarget(file)) {
+    case 0:
+        return true;
+    case EISDIR:
+    case EINVAL:
         error = file + " is not a file";
         return false;
-    }
-    if (exists && ::access(file.c_str(), W_OK) != 0) {
-        error = "the backup file " + file + " may not be written";
+    case ENOENT:
+    case ENOTDIR:
+        error = "the folder of " + file + " does not exist";
+        return false;
+    default:
+        error = "the backup file " + file + " may not be written (" + std::strerror(saveError) + ")";
         return false;
     }
-    const std::string folder = folderOf(file);
-    struct stat dir {};
-    if (::stat(folder.c_str(), &dir) != 0 || !S_ISDIR(dir.st_mode)) {
-        error = "the folder " + folder + " does not exist";
-        return false;
-    }
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        error = "the folder " + folder + " may not be written";
-        return false;
-    }
-    return true;
 }
 
 void selectLanguage()
