@@ -3,7 +3,6 @@
 #include "gateway/CErrorMessage.h"
 #include "platform/SharedInstance.h"
 
-#include <vector>
 
 using namespace bus;
 

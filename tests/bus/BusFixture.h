@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include "backupfile/CFileManager.h"
+#include "bus/BusDefs.h"
 #include "bus/CKandoNetwork.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@
 
 namespace bustest {
 
-constexpr uint16_t kBusPort = 11575;
+constexpr uint16_t kBusPort = bus::BUS_PORT;
 
 // A backup file in a folder of the test's own, a fake dialog and scaled-down time; the bus
 // connection and the file manager are deleted afterwards.

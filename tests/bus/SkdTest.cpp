@@ -72,6 +72,14 @@ protected:
         m_protocol->runSKDJob(108.0f, 2);
     }
 
+    // The file manager on an empty backup file again.
+    void startEmptyFile()
+    {
+        delete getFileManager();
+        std::remove(m_file.c_str());
+        getFileManager()->open(m_file);
+    }
+
     void reopenFile()
     {
         getFileManager()->flush();
@@ -369,9 +377,7 @@ TEST_F(SkdJob, UnusableImageTouchesNoSkd)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         m_dialog.clear();
-        delete getFileManager();
-        std::remove(m_file.c_str());
-        getFileManager()->open(m_file);
+        startEmptyFile();
         CFileManager* file = getFileManager();
         const std::string key = "SKD" + std::to_string(c.number) + ".";
         file->setInt("SKD0.MASTER", c.master);
@@ -447,9 +453,7 @@ TEST_F(SkdJob, MissingCrcFailsTheCheck)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         m_dialog.clear();
-        delete getFileManager();
-        std::remove(m_file.c_str());
-        getFileManager()->open(m_file);
+        startEmptyFile();
         getFileManager()->setInt("SKD0.MASTER", c.master);
         writeImage(c.number, randomBytes(kArea, 31), false);
         reopenFile();
