@@ -6,14 +6,10 @@
 #include "platform/SocketError.h"
 
 #include <climits>
-#include <poll.h>
 
 CNetwork::CNetwork() = default;
 
-CNetwork::~CNetwork()
-{
-    sock::close(m_socket);
-}
+CNetwork::~CNetwork() = default;
 
 bool CNetwork::connect(const std::string& address, uint16_t port, uint32_t timeoutMs)
 {
@@ -24,8 +20,8 @@ bool CNetwork::connect(const std::string& address, uint16_t port, uint32_t timeo
     m_state = Connecting;
 
     int error = 0;
-    m_socket = sock::openStream(&error);
-    if (m_socket < 0) {
+    m_socket = sock::Socket::openStream(&error);
+    if (!m_socket.isOpen()) {
         m_connectError = error;
         return false;
     }
@@ -33,10 +29,10 @@ bool CNetwork::connect(const std::string& address, uint16_t port, uint32_t timeo
     CTimer timer;
     timer.start(timeoutMs, CTimer::Timeout);
 
-    sockaddr_in target{};
+    sock::Endpoint target;
     error = sock::resolveIPv4(address, port, target);
     if (error == 0)
-        error = sock::startConnect(m_socket, target);
+        error = m_socket.startConnect(target);
     if (error == 0) {
         OnConnect(0);
         m_connectError = 0;
@@ -52,10 +48,10 @@ bool CNetwork::connect(const std::string& address, uint16_t port, uint32_t timeo
     while (m_state == Connecting && m_connectError == SOCK_WOULD_BLOCK) {
         if (!timer.isRunning()) {
             m_state = Closed;
-            sock::close(m_socket);
+            m_socket.close();
             return false;
         }
-        sock::waitFor(m_socket, POLLOUT, timer.remaining());
+        m_socket.waitFor(sock::Writable, timer.remaining());
         pumpMessages();
     }
     timer.stop();
@@ -73,7 +69,7 @@ bool CNetwork::disconnect()
         return true;
     // A socket closed here gets no close event, so waiting for one would only cost time:
     // force Closed and answer false, as the wait running out would.
-    sock::close(m_socket);
+    m_socket.close();
     m_state = Closed;
     return false;
 }
@@ -95,14 +91,14 @@ int CNetwork::receiveSome(uint8_t* buffer, size_t length, const CTimer& deadline
     pumpMessages();
     for (;;) {
         int error = SOCK_NOT_SOCKET;
-        const long n = m_socket >= 0 ? sock::receive(m_socket, buffer, length, &error) : -1;
+        const long n = m_socket.receive(buffer, length, &error);
         if (n >= 0)
             return static_cast<int>(n);
         m_lastError = error;
         if (error != SOCK_WOULD_BLOCK || !deadline.isRunning())
             return -1;
         const bool connectPending = m_state == Connecting && m_connectError == SOCK_WOULD_BLOCK;
-        sock::waitFor(m_socket, connectPending ? POLLIN | POLLOUT : POLLIN, deadline.remaining());
+        m_socket.waitFor(connectPending ? sock::Readable | sock::Writable : sock::Readable, deadline.remaining());
         pumpMessages();
     }
 }
@@ -142,7 +138,7 @@ int CNetwork::receiveNow(uint8_t* buffer, size_t length)
         length = INT_MAX;
     pumpMessages();
     int error = SOCK_NOT_SOCKET;
-    const long n = m_socket >= 0 ? sock::receive(m_socket, buffer, length, &error) : -1;
+    const long n = m_socket.receive(buffer, length, &error);
     if (n < 0) {
         m_lastError = error;
         return -1;
@@ -156,12 +152,8 @@ bool CNetwork::sendAll(const uint8_t* data, size_t length, uint32_t timeoutMs)
     timer.start(timeoutMs, CTimer::Timeout);
     size_t sent = 0;
     while (sent < length) {
-        if (m_socket < 0) {
-            m_lastError = SOCK_NOT_SOCKET;
-            return false;
-        }
         int error = 0;
-        const long n = sock::send(m_socket, data + sent, length - sent, &error);
+        const long n = m_socket.send(data + sent, length - sent, &error);
         if (n > 0) {
             sent += static_cast<size_t>(n);
             continue;
@@ -174,23 +166,23 @@ bool CNetwork::sendAll(const uint8_t* data, size_t length, uint32_t timeoutMs)
             m_lastError = SOCK_WOULD_BLOCK;
             return false;
         }
-        sock::waitFor(m_socket, POLLOUT, timer.remaining());
+        m_socket.waitFor(sock::Writable, timer.remaining());
     }
     return true;
 }
 
 void CNetwork::pumpMessages()
 {
-    if (m_socket < 0)
+    if (!m_socket.isOpen())
         return;
     if (m_state == Connecting) {
         if (m_connectError != SOCK_WOULD_BLOCK)
             return;
-        if (sock::waitFor(m_socket, POLLOUT, std::chrono::nanoseconds::zero()) != 0)
-            OnConnect(sock::takePendingError(m_socket));
+        if (m_socket.waitFor(sock::Writable, std::chrono::nanoseconds::zero()) != 0)
+            OnConnect(m_socket.takePendingError());
     } else if (m_state == Connected) {
         // The close event comes only once everything the peer sent has been read.
-        if (sock::peerClosed(m_socket))
+        if (m_socket.peerClosed())
             OnClose(0);
     }
 }
@@ -206,5 +198,5 @@ void CNetwork::OnConnect(int error)
 void CNetwork::OnClose(int)
 {
     m_state = Closed;
-    sock::close(m_socket);
+    m_socket.close();
 }

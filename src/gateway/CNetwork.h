@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Socket.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,7 +10,7 @@ class CTimer;
 
 // One TCP connection to the gateway (non-blocking socket) with its state and two error fields.
 // Errors are Winsock-numbered codes (platform/SocketError.h) or the program's own (100002...).
-// Every wait blocks in poll() for the remaining time of its CTimer; nothing spins.
+// Every wait blocks in the socket's readiness wait for the remaining time of its CTimer; nothing spins.
 // Connect-completed and closed events come from socket readiness and take effect in
 // pumpMessages(), as the window-message notifications of the original platform did.
 class CNetwork
@@ -17,7 +19,7 @@ public:
     enum State { Connecting = 0, Connected = 1, Closed = 2 };
 
     CNetwork();
-    virtual ~CNetwork();  // closes the socket
+    virtual ~CNetwork();  // the socket closes itself
     CNetwork(const CNetwork&) = delete;
     CNetwork& operator=(const CNetwork&) = delete;
 
@@ -53,7 +55,7 @@ protected:
     virtual void OnConnect(int error);
     virtual void OnClose(int error);
 
-    int m_socket = -1;
+    sock::Socket m_socket;
     int m_state = Closed;
     int m_connectError = 0;
     int m_lastError = 0;

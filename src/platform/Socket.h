@@ -5,37 +5,74 @@
 #include <cstdint>
 #include <string>
 
-#include <netinet/in.h>
-
-// Thin helpers over non-blocking POSIX TCP sockets. Errors come back as socket error codes
-// (platform/SocketError.h), never as raw errno.
+// Non-blocking TCP sockets over the platform's socket interface. Errors come back as socket
+// error codes (platform/SocketError.h), never as the platform's own numbers.
+//
+// Thread safety: a Socket is used by one thread at a time; distinct sockets are independent.
 namespace sock {
 
-// A non-blocking, close-on-exec IPv4 stream socket, or -1 with *error set.
-int openStream(int* error);
+// What waitFor waits for and answers.
+enum Events : short {
+    Readable = 0x1,
+    Writable = 0x2,
+    Failed = 0x4,  // an error or hang-up is pending; only ever answered
+};
+
+// An IPv4 endpoint, host byte order.
+struct Endpoint {
+    uint32_t address = 0;
+    uint16_t port = 0;
+};
 
 // The address as typed: a dotted IPv4 address or a host name (IPv4 only). 0 or the error
 // code (11001 for a name that cannot be resolved).
-int resolveIPv4(const std::string& address, uint16_t port, sockaddr_in& out);
+int resolveIPv4(const std::string& address, uint16_t port, Endpoint& out);
 
-// Starts a connect: 0 when it completed at once, 10035 while it goes on, else the error.
-int startConnect(int fd, const sockaddr_in& address);
+// One owned, non-blocking stream socket. The destructor closes it; moving hands it over.
+class Socket
+{
+public:
+    Socket() = default;
+    ~Socket();
+    Socket(Socket&& other) noexcept;
+    Socket& operator=(Socket&& other) noexcept;
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
 
-// The socket's pending error (SO_ERROR) as a socket code; reading it clears it.
-int takePendingError(int fd);
+    // A fresh non-blocking, non-inherited IPv4 stream socket; not open with *error set.
+    static Socket openStream(int* error);
 
-// Blocks until fd shows one of events (or an error or hang-up) or the time is over.
-// Answers the returned events, 0 after the time-out. Signals do not end the wait early.
-short waitFor(int fd, short events, std::chrono::nanoseconds timeout);
+    bool isOpen() const { return m_handle != kInvalid; }
+    void close();
 
-// Non-blocking receive and send: the count, or -1 with *error set. send never raises SIGPIPE.
-long receive(int fd, uint8_t* buffer, size_t length, int* error);
-long send(int fd, const uint8_t* data, size_t length, int* error);
+    // Starts a connect: 0 when it completed at once, 10035 while it goes on, else the error.
+    int startConnect(const Endpoint& endpoint);
 
-// True when the peer has ended the stream and nothing unread is left; false while data is
-// waiting, the stream is open, or the socket has an error (the next receive reports it).
-bool peerClosed(int fd);
+    // The socket's pending error as a socket code; reading it clears it.
+    int takePendingError();
 
-void close(int& fd);
+    // Blocks until the socket shows one of events (or Failed) or the time is over. Answers
+    // the events seen, 0 after the time-out or on a closed socket. Signals do not end the
+    // wait early.
+    short waitFor(short events, std::chrono::nanoseconds timeout) const;
+
+    // Non-blocking receive and send: the count, or -1 with *error set (10038 on a closed
+    // socket). send never raises a signal.
+    long receive(uint8_t* buffer, size_t length, int* error);
+    long send(const uint8_t* data, size_t length, int* error);
+
+    // True when the peer has ended the stream and nothing unread is left; false while data
+    // is waiting, the stream is open, or the socket has an error (the next receive reports it).
+    bool peerClosed() const;
+
+private:
+    // Wide enough for a descriptor or a socket handle; -1 is no socket on every platform.
+    using Handle = std::intptr_t;
+    static constexpr Handle kInvalid = -1;
+
+    explicit Socket(Handle handle) : m_handle(handle) {}
+
+    Handle m_handle = kInvalid;
+};
 
 }  // namespace sock
