@@ -167,11 +167,11 @@ int CBackupApp::renderScreenshots()
                                                       dialog.closeButton(), dialog.addressEdit(), dialog.portEdit()})
         w->setEnabled(false);
     CMessage* message = CMessage::getInstance();
-    message->post(145, 108.0);
-    message->post(138, "UserManagerConfig");
-    message->post(139, "UserManagerConfig");
-    message->post(163);
-    message->post(164, "5");
+    message->post(MSG_GATEWAY_VERSION, 108.0);
+    message->post(MSG_OBJECT_LOADING, "UserManagerConfig");
+    message->post(MSG_OBJECT_SAVED, "UserManagerConfig");
+    message->post(MSG_WAIT_FOR_GATEWAY);
+    message->post(MSG_SKD_BACKUP_START, "5");
     ok = save(dialog, m_screenshotDir, QStringLiteral("main-job.png")) && ok;
     return ok ? 0 : 1;
 }

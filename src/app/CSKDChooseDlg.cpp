@@ -59,7 +59,7 @@ void CSKDChooseDlg::fillCombo()
 {
     if (!m_list)
         return;
-    const QString prefix = QString::fromStdString(CMessage::getInstance()->loadText(157)) + QLatin1Char(' ');
+    const QString prefix = QString::fromStdString(CMessage::getInstance()->loadText(MSG_SKD)) + QLatin1Char(' ');
     for (const std::string& entry : *m_list) {
         const QString text = prefix + QString::fromStdString(entry);
         if (m_combo->findText(text, Qt::MatchExactly) < 0)

@@ -26,13 +26,13 @@ void CKandoProtocol::report(const std::string& callName, int messageId)
 {
     // The send or receive failure that caused the report, not the connect error (0 on an
     // open connection).
-    reportError(callName, messageId, m_network ? m_network->getLastError() : 0);
+    reportError(callName, messageId, m_network ? m_network->getLastError() : 0, m_message);
 }
 
 void CKandoProtocol::reportNoReply(const std::string& callName, uint8_t address)
 {
-    const std::string text = CMessage::getInstance()->formatText(162, formatSKD(address));
-    reportError(callName, text, m_network ? m_network->getLastError() : 0);
+    const std::string text = m_message->formatText(MSG_SKD_NO_REPLY, formatSKD(address));
+    reportError(callName, text, m_network ? m_network->getLastError() : 0, m_message);
 }
 
 bool CKandoProtocol::send(const CBusMessage& message)
@@ -43,7 +43,7 @@ bool CKandoProtocol::send(const CBusMessage& message)
 CKandoProtocol::Exchange CKandoProtocol::exchange(CBusMessage& message, uint32_t timeoutMs, const char* callName)
 {
     if (!send(message) && callName) {
-        report(callName, 124);
+        report(callName, MSG_NETWORK_ERROR);
         return Exchange::SendFailed;
     }
     return awaitReply(message, HEADER_SIZE, timeoutMs) ? Exchange::Answered : Exchange::NoReply;
@@ -77,8 +77,8 @@ int CKandoProtocol::awaitReply(CBusMessage& message, size_t headerSize, uint32_t
 std::string CKandoProtocol::formatSKD(uint8_t address) const
 {
     if (address == ADDR_ALL_SKDS)
-        return CMessage::getInstance()->loadText(168);
-    return std::to_string(static_cast<int>(address) - ADDR_SKD_BASE);
+        return m_message->loadText(MSG_ALL_SKDS);
+    return std::to_string(skdNumber(address));
 }
 
 // ---------------------------------------------------------------- the job's SKD stage
@@ -101,7 +101,7 @@ void CKandoProtocol::storeChoice(int done, const std::vector<std::string>* list,
 bool CKandoProtocol::runSKDJob(float /*version*/, int mode)
 {
     if (mode == 1) {
-        m_master += ADDR_SKD_BASE;
+        m_master = skdAddress(static_cast<int>(m_master));
         backupSKD(m_skdList, static_cast<uint8_t>(m_master));
     } else if (mode == 2) {
         restoreSKD();
@@ -115,7 +115,7 @@ void CKandoProtocol::setProgMode(int on)
         CBusMessage message;
         buildProgMode(message, on == 1);
         if (!send(message)) {
-            report("setProgMode", 124);
+            report("setProgMode", MSG_NETWORK_ERROR);
             return;
         }
         pause(PAUSE_PROG_MODE);
@@ -236,7 +236,7 @@ int CKandoProtocol::listBusSKD(std::vector<std::string>& list)
 void CKandoProtocol::writeRecord(const std::string& key, const uint8_t* data, int32_t length)
 {
     if (!m_fileManager->writeData(key, data, static_cast<size_t>(length)))
-        reportError("writeData", 149, m_fileManager->getLastError());
+        reportError("writeData", MSG_FILE_ERROR, m_fileManager->getLastError(), m_message);
 }
 
 void CKandoProtocol::storeSKDData(const CReplyRecord& record)

@@ -44,7 +44,7 @@ public:
 
     // Appends the numbers ("1".."8") of the SKDs that answer a presence probe; answers how many.
     int listBusSKD(std::vector<std::string>& list);
-    // The display name of an address: its SKD number, or text 168 for all SKDs.
+    // The display name of an address: its SKD number, or MSG_ALL_SKDS for all SKDs.
     std::string formatSKD(uint8_t address) const;
 
     // --- single commands ---
@@ -92,18 +92,25 @@ public:
     std::string checkAllSKDCrc(const uint8_t* expected);
 
 private:
-    // Error report line 143 with the bus connection's last error.
+    // Error report line (MSG_ERROR_REPORT) with the bus connection's last error.
     void report(const std::string& callName, int messageId);
-    // Error report with text 162 naming the SKD.
+    // Error report with text MSG_SKD_NO_REPLY naming the SKD.
     void reportNoReply(const std::string& callName, uint8_t address);
     bool send(const CBusMessage& message);
     void pause(uint32_t ms);
 
     enum class Exchange { SendFailed, NoReply, Answered };
+    enum class ChunkRead { SendFailed, NoReply, Read };
     // Sends the request built into message and awaits the reply, which replaces it. A failed
-    // send is reported (124) under callName; with none it goes unreported and the reply is
+    // send is reported (MSG_NETWORK_ERROR) under callName; with none it goes unreported and the reply is
     // awaited anyway, so it shows as NoReply.
     Exchange exchange(CBusMessage& message, uint32_t timeoutMs, const char* callName);
+
+    // One read of the template chunk at offset; Read with the reply and its n data bytes.
+    ChunkRead readTemplateChunk(uint8_t address, uint32_t offset, uint8_t length, CReplyRecord& reply, int& n);
+    // Writes a chunk back unchanged, retrying while unanswered; each retry adds to failures.
+    // False once failures reaches MAX_FAILURES.
+    bool writeBackTemplateChunk(uint8_t address, uint32_t offset, const uint8_t* data, uint8_t n, int& failures);
 
     // Writes a record to the backup file, reporting a write that did not reach the disk.
     void writeRecord(const std::string& key, const uint8_t* data, int32_t length);

@@ -14,14 +14,8 @@ namespace {
 
 const char* const kObjectNames[CDataProtocol::kObjectCount] = {
     "UserManagerConfig", "ConfigManager", "DayLightConfig", "SystemTimeConfig"};
-
-constexpr int kNetworkError = 124;
-constexpr int kWrongRecordLength = 127;
-constexpr int kUnknownObject = 128;
-constexpr int kFileError = 149;
-constexpr int kPasswordsDiffer = 153;
-constexpr int kConnectionClosed = 137;
-constexpr int kWrongPasswordBox = 154;
+static_assert(gw::OBJECT_USER_MANAGER == 0 && gw::OBJECT_CONFIG_MANAGER == 1 && gw::OBJECT_DAYLIGHT == 2 &&
+              gw::OBJECT_SYSTEM_TIME == 3);
 
 }  // namespace
 
@@ -44,7 +38,7 @@ bool CDataProtocol::readPackage(CFrame& frame, uint8_t headerSize)
 {
     if (m_network->receiveHeader(frame, headerSize, kReplyTimeoutMs) < 0
         || !m_network->receiveData(frame, frame.getDataLength())) {
-        reportError("readPackage", kNetworkError, m_network->getLastError());
+        reportError("readPackage", MSG_NETWORK_ERROR, m_network->getLastError(), m_messages);
         return false;
     }
     return true;
@@ -53,7 +47,7 @@ bool CDataProtocol::readPackage(CFrame& frame, uint8_t headerSize)
 float CDataProtocol::getVersion()
 {
     if (!m_network->sendFrame(CFrame::buildVersionRequest())) {
-        reportError("getVersion", kNetworkError, m_network->getLastError());
+        reportError("getVersion", MSG_NETWORK_ERROR, m_network->getLastError(), m_messages);
         return 0.0f;
     }
     CFrame reply;
@@ -62,18 +56,15 @@ float CDataProtocol::getVersion()
     return 0.0f;
 }
 
-bool CDataProtocol::comparePassword(const std::string& utf8)
+bool CDataProtocol::comparePassword(const std::string& bytes)
 {
-    std::string bytes;
-    if (!utf8ToCp1252(utf8, bytes))
-        return false;  // the gateway could never match it; the front ends refuse such input
     if (!m_network->sendFrame(CFrame::buildPasswordRequest(bytes))) {
-        reportError("comparePassword", kNetworkError, m_network->getLastError());
+        reportError("comparePassword", MSG_NETWORK_ERROR, m_network->getLastError(), m_messages);
         return false;
     }
     CFrame reply;
     return readPackage(reply, CFrame::kShortHeader) && reply.getType() == CFrame::PasswordReply
-        && reply.getParameter() == 1;
+        && reply.getParameter() == gw::PASSWORD_ACCEPTED;
 }
 
 bool CDataProtocol::askPassword()
@@ -88,16 +79,17 @@ bool CDataProtocol::askPassword()
     std::string typed = m_password;
     if (typed[0] == ' ')
         typed.erase(0, 1);
+    // The gateway could never match a password it cannot be sent; the front ends refuse such input.
     std::string bytes;
     if (!utf8ToCp1252(typed, bytes))
         return false;
 
-    if (comparePassword(typed))
+    if (comparePassword(bytes))
         return true;
-    m_messages->post(kPasswordsDiffer);
-    m_messages->post(kConnectionClosed);
+    m_messages->post(MSG_PASSWORDS_DIFFER);
+    m_messages->post(MSG_CONNECTION_CLOSED);
     if (m_dialog)
-        m_dialog->messageBox(m_messages->loadText(kWrongPasswordBox));
+        m_dialog->messageBox(m_messages->loadText(MSG_WRONG_PASSWORD));
     return false;
 }
 
@@ -106,11 +98,11 @@ bool CDataProtocol::checkErrorReply(const std::string& callName, const CFrame& f
     if (frame.getType() != CFrame::ErrorReply)
         return false;
     switch (frame.getParameter()) {
-    case 1:
-        reportError(callName, kWrongRecordLength, 0);
+    case gw::ERROR_WRONG_RECORD_LENGTH:
+        reportError(callName, MSG_WRONG_RECORD_LENGTH, 0, m_messages);
         return true;
-    case 2:
-        reportError(callName, kUnknownObject, 0);
+    case gw::ERROR_UNKNOWN_OBJECT:
+        reportError(callName, MSG_UNKNOWN_OBJECT, 0, m_messages);
         return true;
     default:
         return false;
@@ -120,7 +112,7 @@ bool CDataProtocol::checkErrorReply(const std::string& callName, const CFrame& f
 bool CDataProtocol::backupData(int index)
 {
     if (!m_network->sendFrame(CFrame::buildBackupRequest(static_cast<uint8_t>(index)))) {
-        reportError("backupData", kNetworkError, m_network->getLastError());
+        reportError("backupData", MSG_NETWORK_ERROR, m_network->getLastError(), m_messages);
         return false;
     }
     CFrame reply;
@@ -147,7 +139,7 @@ bool CDataProtocol::saveObject(const CFrame& frame)
     if (length == 0)
         return true;
     if (!m_fileManager->writeData(name + ".Data", frame.data(), length)) {
-        reportError("writeData", kFileError, m_fileManager->getLastError());
+        reportError("writeData", MSG_FILE_ERROR, m_fileManager->getLastError(), m_messages);
         return false;
     }
     return true;
@@ -156,7 +148,7 @@ bool CDataProtocol::saveObject(const CFrame& frame)
 bool CDataProtocol::restoreData(int index, const uint8_t* bytes, uint32_t count)
 {
     if (!m_network->sendFrame(CFrame::buildRestoreRequest(static_cast<uint8_t>(index), bytes, count))) {
-        reportError("restoreData", kNetworkError, m_network->getLastError());
+        reportError("restoreData", MSG_NETWORK_ERROR, m_network->getLastError(), m_messages);
         return false;
     }
     CFrame reply;
@@ -187,6 +179,6 @@ bool CDataProtocol::checkDataFile()
         ok = m_fileManager->dataSize(name + ".Data", size) && size >= static_cast<size_t>(length);
     }
     if (!ok)
-        reportError("checkDataFile", kFileError, ERR_FILE_DAMAGED);
+        reportError("checkDataFile", MSG_FILE_ERROR, ERR_FILE_DAMAGED, m_messages);
     return ok;
 }

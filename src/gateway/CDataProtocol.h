@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gateway/GatewayDefs.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,8 +19,8 @@ class CMessage;
 class CDataProtocol
 {
 public:
-    static constexpr int kObjectCount = 4;
-    static constexpr uint32_t kReplyTimeoutMs = 120000;
+    static constexpr int kObjectCount = gw::OBJECT_COUNT;
+    static constexpr uint32_t kReplyTimeoutMs = gw::WAIT_REPLY;
 
     CDataProtocol() = default;
     virtual ~CDataProtocol() = default;
@@ -34,8 +36,8 @@ public:
 
     bool readPackage(CFrame& frame, uint8_t headerSize);
     float getVersion();  // 0.0 when no version was read
-    // utf8: the password as typed; it goes on the wire in Windows-1252.
-    bool comparePassword(const std::string& utf8);
+    // bytes: the password as it goes on the wire, in Windows-1252.
+    bool comparePassword(const std::string& bytes);
     bool askPassword();
     // The prompt's answer: " " + the typed password, or "AskForPwd=IDCANCEL".
     void setPassword(const std::string& answer) { m_password = answer; }

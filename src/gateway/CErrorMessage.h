@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string>
 
+class CMessage;
+
 // The program's own error codes, beside the socket codes of platform/SocketError.h.
 enum : int {
     ERR_NO_MEMORY = 100002,         // a receive buffer could not be allocated
@@ -26,16 +28,16 @@ class CErrorMessage
 public:
     virtual ~CErrorMessage() = default;
 
-    // The string id of a code's text (122 for every code without a text of its own).
+    // The string id of a code's text (MSG_UNKNOWN_ERROR for every code without a text of its own).
     static int messageId(int code);
     // Writes the code's text into destination, at most capacity - 1 bytes, terminated.
     void getText(char* destination, size_t capacity, int code) const;
     std::string getText(int code) const;
 };
 
-// Posts the error report, status line 143 "ERROR -- %s (%s -> %s[%d])", made of the call
+// Posts the error report, status line MSG_ERROR_REPORT "ERROR -- %s (%s -> %s[%d])", made of the call
 // name, the text of message id, the text of the error code and the code. Both protocols
-// report through this one function.
-void reportError(const std::string& callName, int messageId, int code);
+// report through this one function, to their own status sink (sink null: the shared instance).
+void reportError(const std::string& callName, int messageId, int code, CMessage* sink = nullptr);
 // The same report with a message text the caller has already expanded (cut to 254 bytes).
-void reportError(const std::string& callName, const std::string& messageText, int code);
+void reportError(const std::string& callName, const std::string& messageText, int code, CMessage* sink = nullptr);

@@ -177,6 +177,8 @@ void CMessage::postArgs(int id, std::initializer_list<CMsgArg> args)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_posted.push_back(id);
+        if (msgWeight(id) == MsgWeight::Failure)
+            m_failurePosted = true;
         listBox = m_listBox;
     }
     if (listBox)
@@ -189,8 +191,15 @@ std::vector<int> CMessage::postedIds() const
     return m_posted;
 }
 
+bool CMessage::failurePosted() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_failurePosted;
+}
+
 void CMessage::clearPostedIds()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_posted.clear();
+    m_failurePosted = false;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resources/StringIds.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -37,7 +39,7 @@ private:
     double m_number = 0;
 };
 
-// The one sink of status lines: a numbered text of the string table (ids 103 to 168, looked
+// The one sink of status lines: a numbered text of the string table (resources/StringIds.h, looked
 // up in the active resources), expanded with its arguments and appended to the status list.
 // post may be called from any thread; with no list attached the line is built and dropped.
 class CMessage
@@ -77,6 +79,9 @@ public:
 
     // The ids of the lines posted so far, in order.
     std::vector<int> postedIds() const;
+    // True once a line of failure weight was posted (see msgWeight).
+    bool failurePosted() const;
+    // Forgets the lines posted so far: a job starts with a clean record.
     void clearPostedIds();
 
     // Texts are at most 511 bytes, a line at most 1023 bytes.
@@ -94,6 +99,7 @@ private:
     mutable std::mutex m_mutex;
     CListBox* m_listBox = nullptr;
     std::vector<int> m_posted;
+    bool m_failurePosted = false;
 };
 
 // Cuts UTF-8 text to at most maxBytes without splitting a character.

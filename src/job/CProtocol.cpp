@@ -20,19 +20,6 @@ constexpr int kBusConnectAttempts = 3;
 constexpr uint32_t kGatewayRestartMs = 60000;  // the gateway restarts its bus side after the close
 constexpr uint32_t kBusRetryMs = 10000;
 constexpr uint32_t kBusSettleMs = 10000;
-constexpr float kPasswordVersion = 107.0f;  // from here on the gateway has a password
-constexpr float kSkdVersion = 107.0f;       // above this the gateway has SKDs behind it
-
-// Lines that mean the job did not do its work; 159 and 160 are warnings.
-bool isFailureLine(int id)
-{
-    switch (id) {
-    case 116: case 133: case 143: case 152: case 153: case 161: case 162:
-        return true;
-    default:
-        return false;
-    }
-}
 
 }  // namespace
 
@@ -72,7 +59,7 @@ int CProtocol::run()
         // An address that does not fit is refused rather than cut: a cut address could
         // reach another host.
         if (m_address.size() > kMaxAddressLength) {
-            m_message->post(116);
+            m_message->post(MSG_CONNECT_FAILED);
             throw 1;
         }
         if (!chooseFile())
@@ -80,7 +67,7 @@ int CProtocol::run()
 
         m_dataNetwork = getDataNetwork();
         if (!m_dataNetwork->connect(m_address, CDataNetwork::kPort, CDataNetwork::kConnectTimeoutMs)) {
-            m_message->post(116);
+            m_message->post(MSG_CONNECT_FAILED);
             throw 1;
         }
         m_dataProtocol->attach(m_dialog);
@@ -88,21 +75,21 @@ int CProtocol::run()
         const float version = m_dataProtocol->getVersion();
         if (version == 0.0f)
             throw 2;
-        m_message->post(145, static_cast<double>(version));
+        m_message->post(MSG_GATEWAY_VERSION, static_cast<double>(version));
 
-        if (version >= kPasswordVersion && !m_dataProtocol->askPassword())
+        if (version >= gw::VERSION_WITH_PASSWORD && !m_dataProtocol->askPassword())
             throw 2;
         if (!gatewayStage(version))
             throw 2;
         m_dataNetwork->closeConnection();
 
-        if (!(version > kSkdVersion)) {
-            m_message->post(137);
+        if (!(version > gw::VERSION_WITHOUT_SKDS)) {
+            m_message->post(MSG_CONNECTION_CLOSED);
             plannedEnd = true;
             throw 1;
         }
 
-        m_message->post(163);
+        m_message->post(MSG_WAIT_FOR_GATEWAY);
         timer.pause(kGatewayRestartMs);
 
         m_kandoNetwork = getKandoNetwork();
@@ -115,7 +102,7 @@ int CProtocol::run()
             }
         }
         if (!connected) {
-            m_message->post(116);
+            m_message->post(MSG_CONNECT_FAILED);
             throw 1;
         }
         timer.pause(kBusSettleMs);
@@ -124,7 +111,7 @@ int CProtocol::run()
         if (!skdStage(version))
             throw 3;
         m_kandoNetwork->disconnect();
-        m_message->post(137);
+        m_message->post(MSG_CONNECTION_CLOSED);
     } catch (int kind) {
         if (kind == 2) {
             if (m_dataNetwork)
@@ -171,7 +158,7 @@ void CProtocol::cleanUp()
     if (m_fileManager) {
         if (!m_fileManager->flush()) {
             m_saveFailed = true;
-            reportError("flush", 149, m_fileManager->getLastError());
+            reportError("flush", MSG_FILE_ERROR, m_fileManager->getLastError(), m_message);
         }
         delete m_fileManager;
         m_fileManager = nullptr;
@@ -180,9 +167,7 @@ void CProtocol::cleanUp()
 
 void CProtocol::recordPostedLines()
 {
-    for (int id : m_message->postedIds())
-        if (isFailureLine(id))
-            m_failureLine = true;
+    m_failureLine = m_message->failurePosted();
 }
 
 bool CProtocol::chooseFile()

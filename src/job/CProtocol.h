@@ -31,7 +31,7 @@ public:
     enum Outcome {
         NotFinished = 0,
         Completed,          // every step ran
-        PlannedEnd,         // gateway up to version 107: message 137, then kind 1 after a good gateway part
+        PlannedEnd,         // gateway up to version 107: MSG_CONNECTION_CLOSED, then kind 1 after a good gateway part
         PasswordCancelled,  // the password question was cancelled (kind 2)
         FailedKind1,
         FailedKind2,
@@ -70,12 +70,12 @@ public:
 
     // Valid once WM_JOB_DONE has been sent.
     Outcome outcome() const { return m_outcome.load(); }
-    // True when a failure line (116, 133, 143, 152, 153, 161, 162) was posted during the job.
+    // True when a line of failure weight (resources/StringIds.h) was posted during the job.
     bool failureLinePosted() const { return m_failureLine.load(); }
     // True when the final save of the backup file failed.
     bool saveFailed() const { return m_saveFailed.load(); }
     // The job did its work: it completed (or reached the planned end of a gateway up to
-    // version 107) with no failure line and the file saved. 159 and 160 are warnings only.
+    // version 107) with no failure line and the file saved; warnings do not count.
     bool succeeded() const;
 
 

@@ -1,6 +1,6 @@
 #include "platform/Resources.h"
 
-#include "job/StringTable.h"
+#include "resources/StringTable.h"
 
 #include <atomic>
 

@@ -1,7 +1,7 @@
 #include "lang/CLangResources.h"
 
 #include "job/CMessage.h"
-#include "job/StringTable.h"
+#include "resources/StringTable.h"
 #include "platform/Resources.h"
 
 #include "TestSupport.h"

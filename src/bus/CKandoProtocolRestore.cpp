@@ -39,7 +39,7 @@ void CKandoProtocol::restoreSKD()
         const int32_t length = loadSKDData(n, data.get());
         if (length <= 0) {
             // No usable image: cleaning would only wipe the SKD.
-            reportError("restoreSKD", 149, ERR_FILE_DAMAGED);
+            reportError("restoreSKD", MSG_FILE_ERROR, ERR_FILE_DAMAGED, m_message);
             appendNumber(failed, n);
             if (masterMode)
                 break;
@@ -73,7 +73,7 @@ void CKandoProtocol::restoreSKD()
     }
 
     if (!failed.empty()) {
-        const std::string text = CMessage::getInstance()->formatText(161, failed);
+        const std::string text = m_message->formatText(MSG_SKD_NOT_RESTORED, failed);
         if (m_dialog)
             m_dialog->messageBox(text);
     }
@@ -86,14 +86,13 @@ void CKandoProtocol::compareSKDLists(std::vector<std::string>& restoreList, bool
         return std::any_of(m_skdList.begin(), m_skdList.end(),
                            [n](const std::string& entry) { return entryNumber(entry) == n; });
     };
-    CMessage* messages = CMessage::getInstance();
     for (int n = 1; n <= MAX_SKDS; ++n) {
         if (m_fileManager && m_fileManager->containsKey(skdKey(n, "DataLength"))) {
             if (!onBus(n))
-                messages->post(159, n);
+                m_message->post(MSG_SKD_ONLY_IN_FILE, n);
             restoreList.push_back(std::to_string(n));
         } else if (!masterFlag && onBus(n)) {
-            messages->post(160, n);
+            m_message->post(MSG_SKD_ONLY_ON_BUS, n);
         }
     }
 }
@@ -108,12 +107,11 @@ void CKandoProtocol::cleanAllSKD()
 
 void CKandoProtocol::restoreTemplates(uint8_t address, const uint8_t* data, int32_t storedLength)
 {
-    CMessage* messages = CMessage::getInstance();
     const std::string name = formatSKD(address);
     // Beyond the stored image the area gets zeros, never leftovers of another SKD.
     const uint32_t usable = static_cast<uint32_t>(std::clamp<int32_t>(storedLength, 0, TEMPLATE_SIZE));
 
-    messages->post(166, name);
+    m_message->post(MSG_SKD_RESTORE_START, name);
     uint32_t offset = TEMPLATE_START;
     uint8_t chunk = CHUNK;
     int failures = 0;
@@ -138,18 +136,18 @@ void CKandoProtocol::restoreTemplates(uint8_t address, const uint8_t* data, int3
         ++failures;
         pause(PAUSE_RETRY);
         if (failures >= MAX_FAILURES) {
-            messages->post(162, name);
+            m_message->post(MSG_SKD_NO_REPLY, name);
             break;
         }
     }
-    messages->post(167, name);
+    m_message->post(MSG_SKD_RESTORE_DONE, name);
 }
 
 int CKandoProtocol::checkSKDCrc(uint8_t address, const uint8_t* expected)
 {
     const std::string number = std::to_string(skdNumber(address));
     if (!expected) {
-        CMessage::getInstance()->post(161, number);
+        m_message->post(MSG_SKD_NOT_RESTORED, number);
         return 0;
     }
     CReplyRecord record;
@@ -159,7 +157,7 @@ int CKandoProtocol::checkSKDCrc(uint8_t address, const uint8_t* expected)
     const bool match = record.length() >= static_cast<int32_t>(CRC_SIZE) &&
                        std::memcmp(record.data(), expected, CRC_SIZE) == 0;
     if (!match) {
-        CMessage::getInstance()->post(161, number);
+        m_message->post(MSG_SKD_NOT_RESTORED, number);
         return 0;
     }
     return answered;

@@ -10,23 +10,6 @@
 
 namespace {
 
-constexpr int kSaveTo = 111;
-constexpr int kLoadFrom = 112;
-constexpr int kVersionMismatch = 133;
-constexpr int kNotRead = 134;
-constexpr int kBackupDone = 135;
-constexpr int kRestoreDone = 136;
-constexpr int kLoading = 138;
-constexpr int kSaved = 139;
-constexpr int kLoadDone = 140;
-constexpr int kWriting = 141;
-constexpr int kWritten = 142;
-constexpr int kNotTransferred = 150;
-constexpr int kFileTooOld = 152;
-
-// Files older than this cannot be restored (the message names 107, the rule is 104).
-constexpr float kOldestFileVersion = 104.0f;
-
 std::string dataLengthKey(const std::string& name)
 {
     return name + ".DataLength";
@@ -38,11 +21,11 @@ bool CDataProtocol::runGatewayJob(float version, int mode)
 {
     const int gatewayVersion = static_cast<int>(version);
     if (mode == 1) {
-        m_messages->post(kSaveTo, m_fileManager->getFileName());
+        m_messages->post(MSG_SAVE_TO, m_fileManager->getFileName());
         return backup(gatewayVersion);
     }
     if (mode == 2) {
-        m_messages->post(kLoadFrom, m_fileManager->getFileName());
+        m_messages->post(MSG_LOAD_FROM, m_fileManager->getFileName());
         return restore(gatewayVersion);
     }
     return false;
@@ -54,15 +37,15 @@ bool CDataProtocol::backup(int version)
     bool ok = true;
     for (int i = 0; ok && i < kObjectCount; ++i) {
         const std::string name = getObjectName(i);
-        m_messages->post(kLoading, name);
+        m_messages->post(MSG_OBJECT_LOADING, name);
         ok = backupData(i);
         if (ok)
-            m_messages->post(kSaved, name);
+            m_messages->post(MSG_OBJECT_SAVED, name);
         else
-            reportError(name, kNotRead, ERR_READ_OBJECT);
-        m_messages->post(kLoadDone, name);
+            reportError(name, MSG_OBJECT_NOT_READ, ERR_READ_OBJECT, m_messages);
+        m_messages->post(MSG_OBJECT_LOAD_DONE, name);
     }
-    m_messages->post(kBackupDone);
+    m_messages->post(MSG_BACKUP_DONE);
     return ok;
 }
 
@@ -75,28 +58,29 @@ bool CDataProtocol::restore(int version)
     bool ok = true;
     for (int i = 0; ok && i < kObjectCount; ++i) {
         const std::string name = getObjectName(i);
-        m_messages->post(kWriting, name);
+        m_messages->post(MSG_OBJECT_WRITING, name);
         std::vector<uint8_t> buffer(static_cast<size_t>(getDataLength(i)));
         const int count = loadObject(i, buffer.data(), buffer.size());
         ok = restoreData(i, buffer.data(), static_cast<uint32_t>(count < 0 ? 0 : count));
         if (!ok)
-            reportError(name, kNotTransferred, ERR_WRITE_OBJECT);
-        m_messages->post(kWritten, name);
+            reportError(name, MSG_NOT_TRANSFERRED, ERR_WRITE_OBJECT, m_messages);
+        m_messages->post(MSG_OBJECT_WRITTEN, name);
     }
-    m_messages->post(kRestoreDone);
+    m_messages->post(MSG_RESTORE_DONE);
     return ok;
 }
 
 bool CDataProtocol::checkVersion(int version)
 {
     const float fileVersion = m_fileManager->getFloat("Global.Version");
-    if (fileVersion < kOldestFileVersion) {
-        m_messages->post(kFileTooOld, static_cast<double>(fileVersion));
+    // Files older than this cannot be restored (the message names 107, the rule is 104).
+    if (fileVersion < gw::OLDEST_FILE_VERSION) {
+        m_messages->post(MSG_FILE_TOO_OLD, static_cast<double>(fileVersion));
         return false;
     }
     if (static_cast<float>(version) == fileVersion)
         return true;
-    m_messages->post(kVersionMismatch, static_cast<double>(fileVersion), static_cast<double>(version));
+    m_messages->post(MSG_VERSION_MISMATCH, static_cast<double>(fileVersion), static_cast<double>(version));
     return false;
 }
 

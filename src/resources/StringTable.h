@@ -1,0 +1,6 @@
+#pragma once
+
+#include "resources/StringIds.h"
+
+// The program's own texts (Spanish) by string id, UTF-8. nullptr for an unknown id.
+const char* builtinText(int id);
