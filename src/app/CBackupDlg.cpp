@@ -6,8 +6,10 @@
 #include "ModalRunner.h"
 #include "bus/CKandoProtocol.h"
 #include "job/CMessage.h"
+#include "gateway/GatewayDefs.h"
 #include "job/CProtocol.h"
 #include "lang/CLangResources.h"
+#include "resources/Version.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -43,8 +45,7 @@ QIcon programIcon()
 CBackupDlg::CBackupDlg(QWidget* parent) : QDialog(parent)
 {
     m_lang = getLangResources();
-    m_lang->configure("lng", "english", 1033);
-    m_languageLoaded = m_lang->select(CLangResources::userLanguageId());
+    m_languageLoaded = m_lang->setUp();
     if (!m_languageLoaded) {
         // Built into the program: without a language file there is nothing else to say it with.
         QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), QString::fromLatin1(kNoLanguageText),
@@ -112,7 +113,7 @@ void CBackupDlg::buildControls()
     m_address = new QLineEdit(this);
     layout.add(m_address, 17, 33, 110, 12, false);
     // The job keeps the address in a field of 16 characters.
-    m_address->setMaxLength(kMaxAddressLength);
+    m_address->setMaxLength(static_cast<int>(CProtocol::kMaxAddressLength));
     m_addressLabel->setBuddy(m_address);
     layout.apply();
 
@@ -123,20 +124,20 @@ void CBackupDlg::buildControls()
 
 void CBackupDlg::OnInitDialog()
 {
-    m_port->setText(QString::number(11574));
+    m_port->setText(QString::number(gw::PORT));
     m_address->clear();
 
     m_message = CMessage::getInstance();
-    setWindowTitle(QString::fromStdString(m_message->loadText(104)) + QLatin1Char(' ') + QLatin1String(kVersion));
+    setWindowTitle(QString::fromStdString(m_message->loadText(MSG_TOOL_TITLE)) + QLatin1Char(' ') + QLatin1String(kProgramVersion));
     m_message->setListBox(this);
 
     auto tip = [this](QWidget* widget, int id) { widget->setToolTip(QString::fromStdString(m_message->loadText(id))); };
-    tip(m_restore, 105);
-    tip(m_backup, 106);
-    tip(m_close, 107);
-    tip(m_address, 108);
-    tip(m_port, 109);
-    tip(m_list, 110);
+    tip(m_restore, MSG_TIP_RESTORE);
+    tip(m_backup, MSG_TIP_BACKUP);
+    tip(m_close, MSG_TIP_CLOSE);
+    tip(m_address, MSG_TIP_ADDRESS);
+    tip(m_port, MSG_TIP_PORT);
+    tip(m_list, MSG_TIP_STATUS_LIST);
 }
 
 QStringList CBackupDlg::statusLines() const

@@ -29,9 +29,7 @@ class CBackupDlg : public QDialog, public CDialogLink
     Q_OBJECT
 
 public:
-    static constexpr const char* kVersion = "2.0.5.0-SW004";
     static constexpr const char* kNoLanguageText = "Not language file found!";
-    static constexpr int kMaxAddressLength = 16;
 
     explicit CBackupDlg(QWidget* parent = nullptr);
     ~CBackupDlg() override;

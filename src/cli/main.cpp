@@ -5,6 +5,7 @@
 #include "job/CProtocol.h"
 #include "platform/Encoding.h"
 #include "platform/TimeScale.h"
+#include "resources/Version.h"
 
 #ifdef NEXO_HAVE_LANG
 #include "lang/CLangResources.h"
@@ -120,9 +121,7 @@ bool checkFile(int jobMode, const std::string& file, std::string& error)
 void selectLanguage()
 {
 #ifdef NEXO_HAVE_LANG
-    CLangResources* lang = getLangResources();
-    lang->configure("lng", "english", 1033);
-    if (!lang->select(CLangResources::userLanguageId()))
+    if (!getLangResources()->setUp())
         std::cerr << "Not language file found! (the built-in texts are used)\n";
 #endif
 }
@@ -149,7 +148,7 @@ int main(int argc, char** argv)
 {
     Options o;
     CLI::App app{"Backs up or restores a NEXO gateway and the SKD modules behind it."};
-    app.set_version_flag("--version", "2.0.5.0-SW004");
+    app.set_version_flag("--version", kProgramVersion);
     app.footer("Status lines go to standard output, message boxes to standard error.\n"
                "Exit status: 0 the job completed without an error, 1 it failed, 2 bad usage.");
     app.require_subcommand(1, 1);

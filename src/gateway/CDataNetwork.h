@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gateway/CNetwork.h"
+#include "gateway/GatewayDefs.h"
 
 #include <cstdint>
 
@@ -11,12 +12,11 @@ class CFrame;
 class CDataNetwork : public CNetwork
 {
 public:
-    static constexpr uint16_t kPort = 11574;
-    static constexpr uint32_t kConnectTimeoutMs = 2000;
-    static constexpr uint32_t kDataTimeoutMs = 60000;
-    static constexpr uint32_t kCloseTimeoutMs = 1000;
-    // No object comes near this; a larger announced length is a damaged stream.
-    static constexpr uint32_t kMaxDataLength = 64u * 1024 * 1024;
+    static constexpr uint16_t kPort = gw::PORT;
+    static constexpr uint32_t kConnectTimeoutMs = gw::WAIT_CONNECT;
+    static constexpr uint32_t kDataTimeoutMs = gw::WAIT_DATA;
+    static constexpr uint32_t kCloseTimeoutMs = gw::WAIT_CLOSE;
+    static constexpr uint32_t kMaxDataLength = gw::MAX_DATA_LENGTH;
 
     CDataNetwork() = default;
     ~CDataNetwork() override;

@@ -5,12 +5,10 @@
 
 namespace {
 
-constexpr uint8_t kLeadByte = 1;
-
 CFrame request(uint8_t type, uint8_t parameter)
 {
     CFrame frame;
-    frame.setLeadByte(kLeadByte);
+    frame.setLeadByte(gw::LEAD_BYTE);
     frame.setType(type);
     frame.setParameter(parameter);
     return frame;
@@ -21,7 +19,13 @@ CFrame request(uint8_t type, uint8_t parameter)
 bool CFrame::hasLengthField(uint8_t type)
 {
     switch (type) {
-    case 0: case 3: case 5: case 6: case 7: case 8: case 10:
+    case gw::TYPE_BACKUP_REQUEST:
+    case gw::TYPE_CLOSE_REQUEST:
+    case gw::TYPE_UNUSED_5:
+    case gw::TYPE_CLOSE_CONFIRMATION:
+    case gw::TYPE_VERSION_REQUEST:
+    case gw::TYPE_VERSION_REPLY:
+    case gw::TYPE_PASSWORD_REPLY:
         return false;
     default:
         return true;
@@ -92,9 +96,9 @@ CFrame CFrame::buildVersionRequest()
 
 CFrame CFrame::buildPasswordRequest(const std::string& password)
 {
-    CFrame frame = request(PasswordRequest, 4);
+    CFrame frame = request(PasswordRequest, gw::PASSWORD_REQUEST_PARAMETER);
     if (password.empty())
-        frame.setData(&kEmptyPasswordByte, 1);
+        frame.setData(&gw::EMPTY_PASSWORD_BYTE, 1);
     else
         frame.setData(reinterpret_cast<const uint8_t*>(password.data()), static_cast<uint32_t>(password.size()));
     return frame;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gateway/GatewayDefs.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -8,26 +10,24 @@
 
 // One frame of the gateway's configuration-data connection: a 3-byte header (lead byte,
 // type, parameter), for most types followed by a little-endian 32-bit data length and the
-// data block. Types 0, 3, 5, 6, 7, 8 and 10 are exactly 3 bytes on the wire.
+// data block. The types without a length field are exactly 3 bytes on the wire.
 class CFrame
 {
 public:
     enum Type : uint8_t {
-        BackupRequest = 0,
-        RestoreRequest = 1,
-        ErrorReply = 2,
-        CloseRequest = 3,
-        CloseConfirmation = 6,
-        VersionRequest = 7,
-        VersionReply = 8,
-        PasswordRequest = 9,
-        PasswordReply = 10,
+        BackupRequest = gw::TYPE_BACKUP_REQUEST,
+        RestoreRequest = gw::TYPE_RESTORE_REQUEST,
+        ErrorReply = gw::TYPE_ERROR_REPLY,
+        CloseRequest = gw::TYPE_CLOSE_REQUEST,
+        CloseConfirmation = gw::TYPE_CLOSE_CONFIRMATION,
+        VersionRequest = gw::TYPE_VERSION_REQUEST,
+        VersionReply = gw::TYPE_VERSION_REPLY,
+        PasswordRequest = gw::TYPE_PASSWORD_REQUEST,
+        PasswordReply = gw::TYPE_PASSWORD_REPLY,
     };
 
-    static constexpr size_t kShortHeader = 3;
-    static constexpr size_t kLongHeader = 7;
-    // Sent in place of an empty password; the gateway knows it.
-    static constexpr uint8_t kEmptyPasswordByte = 'x';
+    static constexpr size_t kShortHeader = gw::SHORT_HEADER;
+    static constexpr size_t kLongHeader = gw::LONG_HEADER;
 
     CFrame() = default;
     virtual ~CFrame() = default;

@@ -28,6 +28,9 @@ public:
     CLangResources& operator=(const CLangResources&) = delete;
 
     void configure(const std::string& folder, const std::string& defaultName, uint16_t defaultLanguage);
+    // The start-up of both front ends: configure with the folder "lng", "english" and 1033,
+    // then select the user's language. True when a language file was loaded.
+    bool setUp();
 
     // True when <cwd>/<folder>/<file>.qm of the first entry holding the id was loaded and made
     // the active resources. An id of no entry takes the default language. On false nothing is

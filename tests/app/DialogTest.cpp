@@ -4,6 +4,7 @@
 #include "job/CMessage.h"
 #include "lang/CLangResources.h"
 #include "platform/TimeScale.h"
+#include "resources/Version.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,7 +45,7 @@ TEST(MainDialog, StartState)
     // The title comes from the language file, not from the built-in Spanish table.
     const QString text104 = stringText(104);
     EXPECT_NE(text104.toStdString(), "Versión de herramienta de Copias de seguridad NEXO");
-    EXPECT_EQ(dialog.windowTitle(), text104 + " 2.0.5.0-SW004");
+    EXPECT_EQ(dialog.windowTitle(), text104 + " " + QLatin1String(kProgramVersion));
 
     const std::pair<QWidget*, int> tips[] = {
         {dialog.restoreButton(), 105}, {dialog.backupButton(), 106}, {dialog.closeButton(), 107},
