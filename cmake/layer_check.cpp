@@ -1,0 +1,5 @@
+// Linked with one library whole: it only has to link.
+int main()
+{
+    return 0;
+}
