@@ -23,7 +23,8 @@ void buildParser(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
         QStringLiteral("Backs up and restores the NEXO gateway and its SKD modules.\n"
-                       "Run it from the folder that holds lng/ (the language files)."));
+                       "The language files come from lng/ below the working directory, else from\n"
+                       "the installed data folder (../share/nexo-backup/lng beside the program)."));
     parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help.")));
     parser.addOption(QCommandLineOption(
         QStringLiteral("time-scale"),
