@@ -3,16 +3,15 @@
 
 #include "backupfile/CProperty.h"
 #include "cli/CTerminalDialog.h"
+#include "cli/CompiledLanguages.h"
 #include "cli/Terminal.h"
 #include "job/CMessage.h"
 #include "job/CProtocol.h"
 #include "platform/Encoding.h"
+#include "platform/Language.h"
+#include "platform/Resources.h"
 #include "platform/TimeScale.h"
 #include "resources/Version.h"
-
-#ifdef NEXO_HAVE_LANG
-#include "lang/CLangResources.h"
-#endif
 
 #include <CLI/CLI.hpp>
 
@@ -120,15 +119,31 @@ bool checkFile(int jobMode, const std::string& file, std::string& error)
     }
 }
 
-void selectLanguage(const CliIo& io)
+// The user's language, from the catalogues compiled into the tool, answers the status texts
+// while the tool runs. Every file of the language table is compiled in (a test holds it), so
+// there is always one: the user's or the default language's.
+class ScopedLanguage
 {
-#ifdef NEXO_HAVE_LANG
-    if (!getLangResources()->setUp())
-        io.err << "Not language file found! (the built-in texts are used)\n" << std::flush;
-#else
-    (void)io;
-#endif
-}
+public:
+    ScopedLanguage() : m_previous(activeResources())
+    {
+        if (const CompiledCatalogue* catalogue = catalogueForLanguage(lang::userLanguageId())) {
+            m_module.emplace(*catalogue);
+            setActiveResources(&*m_module);
+        }
+    }
+    ~ScopedLanguage()
+    {
+        if (m_module)
+            setActiveResources(m_previous);
+    }
+    ScopedLanguage(const ScopedLanguage&) = delete;
+    ScopedLanguage& operator=(const ScopedLanguage&) = delete;
+
+private:
+    const CResourceModule* m_previous;
+    std::optional<CCompiledLanguage> m_module;
+};
 
 // The --time-scale of one run; the caller's scale comes back afterwards.
 class ScopedTimeScale
@@ -238,7 +253,7 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
     }
 
     ScopedTimeScale scale(o.timeScale);
-    selectLanguage(io);
+    ScopedLanguage language;
 
     int status = kExitFailed;
     {
@@ -258,8 +273,5 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
         CMessage::getInstance()->setListBox(nullptr);
     }
     CMessage::deleteInstance();
-#ifdef NEXO_HAVE_LANG
-    getLangResources()->unload();
-#endif
     return status;
 }

@@ -5,6 +5,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Terminal.h"
+#include "platform/Resources.h"
 #include "resources/Version.h"
 
 #include <netinet/in.h>
@@ -388,6 +389,36 @@ TEST_F(Cli, BadUsageIsRefusedBeforeAnythingConnects)
         }
     }
     EXPECT_FALSE(fs::exists(path("a.mrk")));
+}
+
+TEST_F(Cli, StatusLinesInTheUsersLanguage)
+{
+    const std::string address = addressOf(startSim(70, 106));
+    struct Case {
+        const char* locale;
+        const char* closed;  // the last line
+    };
+    const std::vector<Case> cases = {
+        {"de_DE.UTF-8", "Die Verbindung zum NEXO wurde geschlossen."},
+        {"de_AT", "Die Verbindung zum NEXO wurde geschlossen."},
+        {"en_GB.UTF-8", "The communication with the NEXO has been closed."},
+        {"es_ES.UTF-8", "Se ha cerrado la comunicaci\xC3\xB3n con el NEXO."},
+        {"fr_FR.UTF-8", "La communication avec le NEXO a \xC3\xA9t\xC3\xA9 ferm\xC3\xA9" "e."},
+        // Languages without a catalogue, and none: English.
+        {"ja_JP.UTF-8", "The communication with the NEXO has been closed."},
+        {"C", "The communication with the NEXO has been closed."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.locale);
+        const ScopedLocale locale(c.locale);
+        const Result r = run({"backup", address, path("lang.mrk")});
+        EXPECT_EQ(r.status, 0) << r.err;
+        ASSERT_FALSE(r.lines.empty());
+        EXPECT_EQ(r.lines.back(), c.closed);
+        EXPECT_TRUE(r.err.empty()) << r.err;
+    }
+    // The caller's texts are back once the tool has ended.
+    EXPECT_EQ(activeResources(), nullptr);
 }
 
 TEST_F(Cli, HelpAndVersionGoToTheOutput)
