@@ -226,6 +226,37 @@ TEST_F(ProtocolTest, FailedFinalSaveFailsTheJob)
     EXPECT_FALSE(r.succeeded);
 }
 
+TEST_F(ProtocolTest, BackupLackingAnSkdRecordFails)
+{
+    struct Case {
+        const char* what;
+        uint8_t code;  // whose first reply to every SKD fails its check
+        const char* key;
+    };
+    const std::vector<Case> cases = {
+        {"configuration", bus::CMD_READ_CFG, "SKD1.CFG"},
+        {"CRC", bus::CMD_READ_CRC, "SKD1.CRC"},
+    };
+    int n = 50;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Faults faults;
+        faults.badChecksumCode = c.code;
+        faults.badChecksumIndex = 1;
+        auto simulator = startSimulator(n++, 108, faults);
+        const std::string path = file(std::string(c.what) + ".mrk");
+        const JobResult r = runJob(CProtocol::Backup, simulator->config().address, path);
+        EXPECT_EQ(r.outcome, CProtocol::Completed);
+        EXPECT_FALSE(r.succeeded);
+
+        CFileManager* fm = getFileManager();
+        fm->open(path);
+        EXPECT_TRUE(fm->containsKey("SKD1.Data"));
+        EXPECT_FALSE(fm->containsKey(c.key));
+        delete fm;
+    }
+}
+
 TEST_F(ProtocolTest, PasswordCancelledOrRefusedClosesTheGateway)
 {
     struct Case {
