@@ -73,6 +73,14 @@ TEST_F(BusExchange, PresenceProbeAnswers)
              }
          },
          1},
+        {"reply without its STX",
+         [](ScriptedPeer& p) {
+             p.readMessage();
+             Bytes message = reply(0xC1, 0x02, {0x00});
+             message[4] = 0x00;
+             p.write(message);
+         },
+         0},
         {"reply from another station",
          [](ScriptedPeer& p) {
              p.readMessage();
