@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <thread>
 
@@ -144,6 +145,28 @@ TEST_F(ProtocolTest, JobThatNeverStartsFreesWhatInitMade)
     }
     EXPECT_TRUE(dialog.messages().empty());
     delete getFileManager();
+}
+
+TEST_F(ProtocolTest, JobDeletedFromItsOwnEndNotice)
+{
+    // The end notice runs on the worker itself here. Once it has deleted the job, the
+    // thread must not touch the job again: the sanitizer build sees any write into it.
+    FakeDialog dialog;
+    std::promise<void> threadEnd;
+    std::future<void> ended = threadEnd.get_future();
+    auto* job = new CProtocol;
+    dialog.onMessageHandler = [&](unsigned message) -> long {
+        if (message == WM_JOB_DONE) {
+            threadEnd.set_value_at_thread_exit();
+            delete job;
+        }
+        return 1;
+    };
+    // No file is chosen, so the job ends at once.
+    job->init(&dialog, &dialog, CProtocol::Backup, "127.0.0.1");
+    ASSERT_TRUE(job->start());
+    EXPECT_EQ(ended.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    EXPECT_EQ(dialog.messages(), std::vector<unsigned>{WM_JOB_DONE});
 }
 
 TEST_F(ProtocolTest, UnusableAddressIsReportedAndNothingElseHappens)
