@@ -138,7 +138,9 @@ bool CDataProtocol::backupData(int index)
         return false;
     if (getObjectName(reply.getParameter()).empty())
         return false;
-    return saveObject(reply);
+    // The reply is stored under the object it names; one for another object leaves the object
+    // asked for missing from the backup.
+    return saveObject(reply) && reply.getParameter() == index;
 }
 
 bool CDataProtocol::saveObject(const CFrame& frame)

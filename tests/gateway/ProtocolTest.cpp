@@ -380,6 +380,8 @@ TEST_F(GatewayTest, BackupRepliesThatAreNotAnObject)
         {"error reply cut short", {1, 2, 1, 5, 0, 0, 0, 9}, true, {kNetError + "10038])", errorReply("backupData", 1)}},
         {"error reply of unknown kind", {1, 2, 7, 1, 0, 0, 0, 9}, false, {}},
         {"object index 4", {1, 4, 4, 1, 0, 0, 0, 9}, false, {}},
+        // Stored under the object it names, but the one asked for is still missing.
+        {"another object", {1, 4, 2, 1, 0, 0, 0, 9}, false, {}},
         {"length of 4 GiB", {1, 4, 0, 0xFF, 0xFF, 0xFF, 0xFF}, false, {kNetError + "100002])"}},
     };
     int n = 80;
