@@ -120,8 +120,8 @@ protected:
         return result;
     }
 
-    // 60 s + 10 s of pauses take 35 ms.
-    testsupport::ScopedTimeScale m_scale{0.0005};
+    // 60 s + 10 s of pauses take 140 ms; a 120 s reply wait is 240 ms, room enough for a loaded machine.
+    testsupport::ScopedTimeScale m_scale{0.002};
     testsupport::ScopedTempDir m_temp{"nexo-job"};
 };
 
