@@ -44,7 +44,7 @@ for name in "${harnesses[@]}"; do
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 || true)
   corpus=$(find "$work" -type f | wc -l)
   if ((status == 0)); then
-    echo "fuzz $name: ok, ${runs:-?} runs in ${seconds} s (${rate:-?}/s), ${cov:-cov: ?}, $corpus inputs found"
+    echo "fuzz $name: ok, ${runs:-?} runs in ${seconds} s (${rate:-?}/s), ${cov:-cov: ?}, corpus $corpus"
   else
     echo "fuzz $name: FAILED (status $status), see $log:"
     grep -E 'ERROR|SUMMARY|check failed|runtime error|Test unit written' "$log" | head -20 || tail -20 "$log"
