@@ -11,7 +11,7 @@ nexo_install_deps
 
 seconds=${1:-30}
 shift || true
-[[ $seconds =~ ^[0-9]+$ ]] || { echo "usage: $0 [SECONDS] [HARNESS...]" >&2; exit 2; }
+[[ $seconds =~ ^[0-9]+$ && $seconds -gt 0 ]] || { echo "usage: $0 [SECONDS] [HARNESS...]" >&2; exit 2; }
 harnesses=("$@")
 ((${#harnesses[@]})) || harnesses=(backupfile base64 busreply framestream statusline)
 
