@@ -75,11 +75,12 @@ start_sim() {
 # rss_kb PID: the process's peak resident memory so far.
 rss_kb() { sed -n 's/^VmHWM:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$1/status" 2>/dev/null || echo 0; }
 
-# stop_sim PID: stops it and answers its exit status in SIM_STATUS.
+# stop_sim PID: stops it; its exit status in SIM_STATUS, SIM_HUNG=1 when it had to be killed.
 stop_sim() {
   kill -TERM "$1" 2>/dev/null || true
   SIM_STATUS=0
-  timeout 10 tail --pid="$1" -f /dev/null || { kill -KILL "$1" 2>/dev/null || true; }
+  SIM_HUNG=0
+  timeout 10 tail --pid="$1" -f /dev/null || { SIM_HUNG=1; kill -KILL "$1" 2>/dev/null || true; }
   wait "$1" || SIM_STATUS=$?
   unset "LIVE[$1]"
 }
@@ -193,7 +194,10 @@ for ((i = 1; i <= jobs; i++)); do
   if [[ $FAULT_NAME != none ]]; then
     sim_rss+=("$(rss_kb "$pid")")
     stop_sim "$pid"
-    if ((SIM_STATUS != 0)); then
+    if ((SIM_HUNG)); then
+      hangs+=("job $i ($mode, ${FAULT_NAME} ${FAULT_ARGS[*]}): nexo-sim did not stop within 10 s")
+      what+=", SIM HUNG"
+    elif ((SIM_STATUS != 0)); then
       crashes+=("job $i ($mode, ${FAULT_NAME} ${FAULT_ARGS[*]}): nexo-sim exit $SIM_STATUS")
       what+=", SIM EXIT $SIM_STATUS"
     fi
@@ -213,7 +217,8 @@ done
 steady_rss_end=$(rss_kb "$STEADY_PID")
 steady_now=$(sed -n 's/^VmRSS:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$STEADY_PID/status")
 stop_sim "$STEADY_PID"
-if ((SIM_STATUS != 0)); then crashes+=("the steady nexo-sim: exit $SIM_STATUS"); fi
+if ((SIM_HUNG)); then hangs+=("the steady nexo-sim did not stop within 10 s")
+elif ((SIM_STATUS != 0)); then crashes+=("the steady nexo-sim: exit $SIM_STATUS"); fi
 if grep -Eq "$REPORT" "$WORK/steady-sim.log"; then reports+=("the steady nexo-sim: $(grep -Em1 "$REPORT" "$WORK/steady-sim.log")"); fi
 
 # max_of FROM COUNT values...: the largest of COUNT values from index FROM.
