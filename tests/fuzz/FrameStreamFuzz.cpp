@@ -22,7 +22,7 @@ class StreamConnection : public CDataNetwork
 public:
     explicit StreamConnection(int fd)
     {
-        m_socket = fd;
+        m_socket = sock::Socket::adopt(fd);
         m_state = Connected;
     }
 };
