@@ -1,6 +1,7 @@
 #pragma once
 
 #include "job/CBaseThread.h"
+#include "job/CJobProgress.h"
 
 #include <atomic>
 #include <string>
@@ -93,6 +94,8 @@ private:
     CKandoNetwork* m_kandoNetwork = nullptr;
     std::string m_address;
     int m_jobMode = 0;
+    // Reports to the dialog; the bus-module protocol reports through it too.
+    CJobProgress m_progress;
 
     std::atomic<bool> m_passwordCancelled{false};
     std::atomic<Outcome> m_outcome{NotFinished};
