@@ -14,15 +14,6 @@
 #include <exception>
 
 
-namespace {
-
-constexpr int kBusConnectAttempts = 3;
-constexpr uint32_t kGatewayRestartMs = 60000;  // the gateway restarts its bus side after the close
-constexpr uint32_t kBusRetryMs = 10000;
-constexpr uint32_t kBusSettleMs = 10000;
-
-}  // namespace
-
 CProtocol::~CProtocol()
 {
     // run() uses this object's members: the worker must be gone before they are.

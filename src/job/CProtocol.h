@@ -40,6 +40,11 @@ public:
     };
 
     static constexpr size_t kMaxAddressLength = 16;
+    // The waits around the bus connect (ms).
+    static constexpr uint32_t kGatewayRestartMs = 60000;  // the gateway restarts its bus side after the close
+    static constexpr uint32_t kBusRetryMs = 10000;        // after a failed connect attempt
+    static constexpr uint32_t kBusSettleMs = 10000;       // after the connect
+    static constexpr int kBusConnectAttempts = 3;
 
     CProtocol() = default;
     ~CProtocol() override;  // joins the worker; frees nothing else (run() does)
