@@ -370,8 +370,9 @@ TEST_F(ProtocolTest, ProgressStagesOfAJob)
     EXPECT_EQ(stageNames(r.progress), (std::vector<std::string>{"wait", "connect 1/3", "settle", "scan", "backup 1",
                                                                 "backup 2", "backup 5"}));
     for (const auto& stage : testsupport::progressStages(r.progress)) {
-        if (stage.back().unit == ProgressUnit::Time)
+        if (stage.back().unit == ProgressUnit::Time) {
             EXPECT_TRUE(stage.back().exact);
+        }
     }
 
     sim::Faults faults;
