@@ -44,20 +44,6 @@ constexpr int kBarSteps = 1000;
 // A front end needs no more than ten reports a second.
 constexpr int kProgressPollMs = 100;
 
-// Minutes and seconds, with hours in front when there are any; rounded up, so that "0:00"
-// only shows at the end.
-QString clockText(int64_t ns)
-{
-    const int64_t total = (ns + 999'999'999) / 1'000'000'000;
-    const int64_t h = total / 3600;
-    const int64_t m = total / 60 % 60;
-    const int64_t s = total % 60;
-    const QString mmss = QStringLiteral("%1:%2").arg(h > 0 ? QStringLiteral("%1").arg(m, 2, 10, QLatin1Char('0'))
-                                                           : QString::number(m))
-                             .arg(s, 2, 10, QLatin1Char('0'));
-    return h > 0 ? QString::number(h) + QLatin1Char(':') + mmss : mmss;
-}
-
 }  // namespace
 
 static void initAppResources()
@@ -263,37 +249,11 @@ void CBackupDlg::showProgress(const CProgressReport& report)
 
 QString CBackupDlg::progressText(const CProgressReport& r) const
 {
-    const QString skd = r.skd == CProgressReport::kAllSkds ? QString::fromStdString(CMessage::getInstance()->loadText(MSG_ALL_SKDS))
-                                                           : QString::number(r.skd);
-    QString stage;
-    switch (r.stage) {
-    case ProgressStage::None:
+    if (r.stage == ProgressStage::None)
         return QString();
-    case ProgressStage::WaitGateway:
-        stage = m_lang->text("APP_PROGRESS_WAIT_GATEWAY");
-        break;
-    case ProgressStage::ConnectBus:
-        stage = m_lang->text("APP_PROGRESS_CONNECT").arg(QString::number(r.attempt), QString::number(r.attempts));
-        break;
-    case ProgressStage::Settle:
-        stage = m_lang->text("APP_PROGRESS_SETTLE");
-        break;
-    case ProgressStage::ScanBus:
-        stage = m_lang->text("APP_PROGRESS_SCAN");
-        break;
-    case ProgressStage::SkdBackup:
-        stage = m_lang->text("APP_PROGRESS_BACKUP").arg(skd);
-        break;
-    case ProgressStage::SkdRestore:
-        stage = m_lang->text("APP_PROGRESS_RESTORE").arg(skd);
-        break;
-    case ProgressStage::Clean:
-        stage = m_lang->text("APP_PROGRESS_CLEAN").arg(skd);
-        break;
-    case ProgressStage::CheckCrc:
-        stage = m_lang->text("APP_PROGRESS_CHECK").arg(skd);
-        break;
-    }
+    const ProgressTexts texts = [this](const char* key) { return m_lang->text(key).toStdString(); };
+    const QString stage = QString::fromStdString(
+        progressStageText(r, texts, CMessage::getInstance()->loadText(MSG_ALL_SKDS)));
 
     QString amount;
     switch (r.unit) {
@@ -313,14 +273,9 @@ QString CBackupDlg::progressText(const CProgressReport& r) const
     }
 
     QString line = stage + QStringLiteral(": ") + amount;
-    if (r.stageLeft != CProgressReport::kUnknown) {
-        const int64_t job = r.jobLeft();
-        // The job's time only when more than this stage is still to come.
-        const QString left = job != CProgressReport::kUnknown && job / 1'000'000'000 > r.stageLeft / 1'000'000'000
-                                 ? m_lang->text("APP_PROGRESS_LEFT_JOB").arg(clockText(r.stageLeft), clockText(job))
-                                 : m_lang->text("APP_PROGRESS_LEFT").arg(clockText(r.stageLeft));
-        line += QStringLiteral(" – ") + left;
-    }
+    const std::string left = progressLeftText(r, texts);
+    if (!left.empty())
+        line += QStringLiteral(" – ") + QString::fromStdString(left);
     return line;
 }
 

@@ -2,7 +2,10 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <mutex>
+#include <string>
 
 // How far the long steps of a job are: a channel beside the status lines, from the worker to
 // the front ends through the dialog link. A report names the stage and its amount; a front
@@ -57,6 +60,20 @@ struct CProgressReport {
     // done of total, 0 to 100.
     int percent() const;
 };
+
+// The words of a progress line, shared by the front ends. Texts are looked up by key
+// ("APP_PROGRESS_SCAN", ...) in the front end's language; %1 and %2 in them take arguments.
+using ProgressTexts = std::function<std::string(const char* key)>;
+
+// "Backup of SKD 3", "Connecting to the bus port, attempt 2 of 3"; allSkds names every SKD.
+std::string progressStageText(const CProgressReport& report, const ProgressTexts& texts, const std::string& allSkds);
+// "0:42 left", "0:42 left (job 3:10)"; empty when the stage's time left is unknown. The job's
+// time shows only when more than this stage is still to come.
+std::string progressLeftText(const CProgressReport& report, const ProgressTexts& texts);
+// m:ss, or h:mm:ss from an hour on; rounded up, so that 0:00 shows only at the end.
+std::string progressClock(int64_t ns);
+// text with %1, %2, ... replaced by the arguments.
+std::string fillMarks(const std::string& text, std::initializer_list<std::string> args);
 
 // The latest report, guarded by a small lock that is held only to copy it: a writer never
 // waits for a reader to finish drawing.
