@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QLocale>
+#include <QString>
 
 #include <memory>
 #include <string>
@@ -60,6 +61,8 @@ public:
     // Shows one report on the bar and its line; the line's text in the dialog's language.
     void showProgress(const CProgressReport& report);
     QString progressText(const CProgressReport& report) const;
+    // Where the file dialog opens: the folder the program was started from.
+    const QString& startFolder() const { return m_startFolder; }
 
     // The job buttons' handlers (job mode 1 and 2).
     void OnBackup();
@@ -99,6 +102,7 @@ private:
     std::unique_ptr<CProtocol> m_job;
     // The toolkit's own texts (file dialog, message box buttons) in the chosen language.
     std::unique_ptr<QTranslator> m_toolkitTexts;
+    QString m_startFolder;
 
     QLineEdit* m_port = nullptr;
     QLineEdit* m_address = nullptr;
