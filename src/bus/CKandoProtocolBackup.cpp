@@ -36,8 +36,9 @@ void CKandoProtocol::backupTemplates(uint8_t address)
     CReplyRecord reply;
     CReplyRecord image;
 
-    m_message->post(MSG_SKD_BACKUP_START, name);
+    // The stage first: a front end that redraws its progress after the line shows this SKD.
     m_progress->beginCount(ProgressStage::SkdBackup, ProgressUnit::Bytes, TEMPLATE_SIZE, progressSkd(address));
+    m_message->post(MSG_SKD_BACKUP_START, name);
     // One count of unanswered exchanges for reads and write-backs alike; only a good read
     // clears it. The SKD counts as silent when it reaches MAX_FAILURES.
     int failures = 0;

@@ -134,8 +134,8 @@ void CKandoProtocol::restoreTemplates(uint8_t address, const uint8_t* data, int3
     // Beyond the stored image the area gets zeros, never leftovers of another SKD.
     const uint32_t usable = static_cast<uint32_t>(std::clamp<int32_t>(storedLength, 0, TEMPLATE_SIZE));
 
-    m_message->post(MSG_SKD_RESTORE_START, name);
     m_progress->beginCount(ProgressStage::SkdRestore, ProgressUnit::Bytes, TEMPLATE_SIZE, progressSkd(address));
+    m_message->post(MSG_SKD_RESTORE_START, name);
     uint32_t offset = TEMPLATE_START;
     uint8_t chunk = CHUNK;
     int failures = 0;
