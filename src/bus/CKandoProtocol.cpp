@@ -7,6 +7,7 @@
 #include "job/CMessage.h"
 #include "job/CTimer.h"
 #include "platform/DialogLink.h"
+#include "platform/TimeScale.h"
 
 #include <cstring>
 
@@ -52,6 +53,17 @@ CKandoProtocol::Exchange CKandoProtocol::exchange(CBusMessage& message, uint32_t
 void CKandoProtocol::pause(uint32_t ms)
 {
     CTimer().pause(ms);
+}
+
+std::chrono::nanoseconds CKandoProtocol::closingWaits()
+{
+    // A request to all SKDs is answered by nobody: its wait is a pause.
+    return PROG_MODE_SENDS * scaledPause(PAUSE_PROG_MODE) + scaledPause(WAIT_BROADCAST);
+}
+
+int CKandoProtocol::progressSkd(uint8_t address)
+{
+    return address == ADDR_ALL_SKDS ? CProgressReport::kAllSkds : skdNumber(address);
 }
 
 int CKandoProtocol::awaitReply(CBusMessage& message, size_t headerSize, uint32_t timeoutMs)
@@ -111,7 +123,7 @@ bool CKandoProtocol::runSKDJob(float /*version*/, int mode)
 
 void CKandoProtocol::setProgMode(int on)
 {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < PROG_MODE_SENDS; ++i) {
         CBusMessage message;
         buildProgMode(message, on == 1);
         if (!send(message)) {
@@ -135,7 +147,9 @@ void CKandoProtocol::cleanSKD(uint8_t address)
 {
     CBusMessage message;
     buildClean(message, address);
+    m_progress->beginWait(ProgressStage::Clean, WAIT_CLEAN, CTimer::Timeout, progressSkd(address));
     exchange(message, WAIT_CLEAN, "cleanSKD");
+    m_progress->endWait();
 }
 
 void CKandoProtocol::compDB(uint8_t address)
@@ -225,11 +239,13 @@ int CKandoProtocol::restoreMasterCfg(uint8_t masterAddress)
 int CKandoProtocol::listBusSKD(std::vector<std::string>& list)
 {
     int found = 0;
+    m_progress->beginCount(ProgressStage::ScanBus, ProgressUnit::Steps, MAX_SKDS);
     for (int n = 1; n <= MAX_SKDS; ++n) {
         if (lookupBusForId(skdAddress(n))) {
             list.push_back(std::to_string(n));
             ++found;
         }
+        m_progress->advance(static_cast<uint64_t>(n));
     }
     return found;
 }

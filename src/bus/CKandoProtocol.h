@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bus/BusFrame.h"
+#include "job/CJobProgress.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,6 +27,8 @@ public:
 
     // Takes the dialog and fetches the job's bus connection, backup file and status sink.
     void init(CDialogLink* dialog);
+    // The job's progress reporter; none (the default): no progress is reported.
+    void setProgress(CJobProgress* progress) { m_progress = progress ? progress : &m_noProgress; }
 
     // --- the job's SKD stage ---
     // Asks the dialog for the SKD choice (WM_SKD_CHOOSE); true when the SKD list is not empty.
@@ -122,6 +125,13 @@ private:
     // record is missing or short.
     int loadRecord(int number, const char* field, uint8_t* buffer);
 
+    // The waits that end the SKD part: programming mode off and the reset of all SKDs.
+    static std::chrono::nanoseconds closingWaits();
+    // The progress stage's SKD: its number, or every SKD.
+    static int progressSkd(uint8_t address);
+
+    CJobProgress m_noProgress;
+    CJobProgress* m_progress = &m_noProgress;
     int m_choiceDone = 0;
     std::vector<std::string> m_skdList;
     uint32_t m_master = 0;

@@ -16,6 +16,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -37,7 +38,12 @@ struct Options {
     std::string passwordFile;
     std::string skd = "all";
     double timeScale = 1.0;
+    bool progress = false;
+    bool noProgress = false;
 };
+
+// The progress line's reading of the job's latest report: as often as a front end needs it.
+constexpr std::chrono::milliseconds kProgressPoll{100};
 
 int usageError(const CliIo& io, const std::string& text)
 {
@@ -137,6 +143,17 @@ public:
         if (m_module)
             setActiveResources(m_previous);
     }
+    // The language's words beside the string table; the default language's where it has none.
+    std::string text(const char* key) const
+    {
+        if (m_module)
+            if (const char* found = compiledText(m_module->catalogue(), key))
+                return found;
+        if (const CompiledCatalogue* fallback = catalogueForLanguage(lang::kDefaultLanguageId))
+            if (const char* found = compiledText(*fallback, key))
+                return found;
+        return key;
+    }
     ScopedLanguage(const ScopedLanguage&) = delete;
     ScopedLanguage& operator=(const ScopedLanguage&) = delete;
 
@@ -181,6 +198,10 @@ void addJobOptions(CLI::App* command, Options& o)
                         "(time-outs never drop below 50 ms)")
         ->type_name("F")
         ->check(CLI::PositiveNumber);
+    CLI::Option* on = command->add_flag("--progress", o.progress,
+                                        "Show the progress line on standard error even when it is no terminal");
+    CLI::Option* off = command->add_flag("--no-progress", o.noProgress, "Never show the progress line");
+    on->excludes(off);
 }
 
 }  // namespace
@@ -196,7 +217,8 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
     Options o;
     CLI::App app{"Backs up or restores a NEXO gateway and the SKD modules behind it."};
     app.set_version_flag("--version", kProgramVersion);
-    app.footer("Status lines go to standard output, message boxes to standard error.\n"
+    app.footer("Status lines go to standard output, message boxes to standard error, and when standard error is a\n"
+               "terminal, one progress line at its bottom.\n"
                "Exit status: 0 the job completed without an error, 1 it failed, 2 bad usage.");
     app.require_subcommand(1, 1);
     CLI::App* backup = app.add_subcommand("backup", "Gateway (and SKDs) to FILE");
@@ -264,9 +286,17 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
         CMessage::getInstance()->setListBox(&terminal);
 
         job.init(&terminal, &terminal, jobMode, o.address);
+        const bool progress = o.progress || (!o.noProgress && io.terminal.errorIsTerminal());
+        if (progress)
+            terminal.showProgress([&language](const char* key) { return language.text(key); });
         if (!job.start()) {
             io.err << "nexo-backup-cli: the job could not be started\n" << std::flush;
         } else {
+            if (progress) {
+                while (!terminal.waitForJobDone(kProgressPoll))
+                    terminal.drawProgress();
+                terminal.clearProgress();
+            }
             job.join();
             status = job.succeeded() && !terminal.choiceRefused() ? kExitOk : kExitFailed;
         }

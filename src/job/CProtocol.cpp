@@ -14,15 +14,6 @@
 #include <exception>
 
 
-namespace {
-
-constexpr int kBusConnectAttempts = 3;
-constexpr uint32_t kGatewayRestartMs = 60000;  // the gateway restarts its bus side after the close
-constexpr uint32_t kBusRetryMs = 10000;
-constexpr uint32_t kBusSettleMs = 10000;
-
-}  // namespace
-
 CProtocol::~CProtocol()
 {
     // run() uses this object's members: the worker must be gone before they are.
@@ -44,6 +35,8 @@ void CProtocol::init(CDialogLink* parent, CDialogLink* dialog, int jobMode, cons
     m_jobMode = jobMode;
     m_dataProtocol = new CDataProtocol;
     m_kandoProtocol = new CKandoProtocol;
+    m_progress.setLink(dialog);
+    m_kandoProtocol->setProgress(&m_progress);
 }
 
 int CProtocol::run()
@@ -90,21 +83,27 @@ int CProtocol::run()
         }
 
         m_message->post(MSG_WAIT_FOR_GATEWAY);
+        m_progress.beginWait(ProgressStage::WaitGateway, kGatewayRestartMs, CTimer::Pause);
         timer.pause(kGatewayRestartMs);
 
         m_kandoNetwork = getKandoNetwork();
         bool connected = false;
         for (int attempt = 1; attempt <= kBusConnectAttempts && !connected; ++attempt) {
+            m_progress.beginAttempt(attempt, kBusConnectAttempts, bus::WAIT_CONNECT);
             connected = m_kandoNetwork->connect(m_address, bus::BUS_PORT, bus::WAIT_CONNECT);
             if (!connected) {
                 m_kandoNetwork->disconnect();
+                m_progress.endWait(kBusRetryMs);
                 timer.pause(kBusRetryMs);
+            } else {
+                m_progress.endWait();
             }
         }
         if (!connected) {
             m_message->post(MSG_CONNECT_FAILED);
             throw 1;
         }
+        m_progress.beginWait(ProgressStage::Settle, kBusSettleMs, CTimer::Pause);
         timer.pause(kBusSettleMs);
 
         m_kandoProtocol->init(m_dialog);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "job/CBaseThread.h"
+#include "job/CJobProgress.h"
 
 #include <atomic>
 #include <string>
@@ -39,6 +40,11 @@ public:
     };
 
     static constexpr size_t kMaxAddressLength = 16;
+    // The waits around the bus connect (ms).
+    static constexpr uint32_t kGatewayRestartMs = 60000;  // the gateway restarts its bus side after the close
+    static constexpr uint32_t kBusRetryMs = 10000;        // after a failed connect attempt
+    static constexpr uint32_t kBusSettleMs = 10000;       // after the connect
+    static constexpr int kBusConnectAttempts = 3;
 
     CProtocol() = default;
     ~CProtocol() override;  // joins the worker; frees nothing else (run() does)
@@ -93,6 +99,8 @@ private:
     CKandoNetwork* m_kandoNetwork = nullptr;
     std::string m_address;
     int m_jobMode = 0;
+    // Reports to the dialog; the bus-module protocol reports through it too.
+    CJobProgress m_progress;
 
     std::atomic<bool> m_passwordCancelled{false};
     std::atomic<Outcome> m_outcome{NotFinished};

@@ -30,6 +30,7 @@ struct JobResult {
     std::vector<std::string> lines;
     std::vector<unsigned> messages;
     std::vector<std::string> boxes;
+    std::vector<CProgressReport> progress;
     CProtocol::Outcome outcome = CProtocol::NotFinished;
     bool succeeded = false;
 };
@@ -115,6 +116,7 @@ protected:
         result.lines = dialog.lines();
         result.messages = dialog.messages();
         result.boxes = dialog.boxes();
+        result.progress = dialog.progressReports();
         result.outcome = job.outcome();
         result.succeeded = job.succeeded();
         return result;
@@ -390,3 +392,49 @@ TEST_F(ProtocolTest, RestoreRoundTripAndSkdFailure)
 }
 
 }  // namespace
+
+namespace {
+
+// The stages a job's progress went through: stage, SKD and connect attempt of each.
+std::vector<std::string> stageNames(const std::vector<CProgressReport>& reports)
+{
+    static const char* const names[] = {"none", "wait", "connect", "settle", "scan", "backup", "restore", "clean", "crc"};
+    std::vector<std::string> out;
+    for (const auto& stage : testsupport::progressStages(reports)) {
+        const CProgressReport& r = stage.front();
+        std::string name = names[static_cast<int>(r.stage)];
+        if (r.attempt)
+            name += " " + std::to_string(r.attempt) + "/" + std::to_string(r.attempts);
+        if (r.skd)
+            name += " " + std::to_string(r.skd);
+        out.push_back(name);
+    }
+    return out;
+}
+
+}  // namespace
+
+// The job's waits are stages of their own beside the status lines; each ends with its length
+// known. A bus port that refuses shows all three attempts.
+TEST_F(ProtocolTest, ProgressStagesOfAJob)
+{
+    auto simulator = startSimulator(50, 108);
+    const JobResult r = runJob(CProtocol::Backup, simulator->config().address, file("p.mrk"));
+    EXPECT_TRUE(r.succeeded);
+    EXPECT_EQ(stageNames(r.progress), (std::vector<std::string>{"wait", "connect 1/3", "settle", "scan", "backup 1",
+                                                                "backup 2", "backup 5"}));
+    for (const auto& stage : testsupport::progressStages(r.progress)) {
+        if (stage.back().unit == ProgressUnit::Time) {
+            EXPECT_TRUE(stage.back().exact);
+        }
+    }
+
+    sim::Faults faults;
+    faults.refuseBus = true;
+    auto refusing = startSimulator(51, 108, faults);
+    const JobResult refused = runJob(CProtocol::Backup, refusing->config().address, file("q.mrk"));
+    EXPECT_EQ(stageNames(refused.progress), (std::vector<std::string>{"wait", "connect 1/3", "connect 2/3", "connect 3/3"}));
+    // After a failed attempt only the pause before the next one is left.
+    for (const auto& stage : testsupport::progressStages(refused.progress))
+        EXPECT_TRUE(stage.back().exact);
+}
