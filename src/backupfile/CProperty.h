@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CMyMap;
 
@@ -14,6 +16,15 @@ class CMyMap;
 class CProperty
 {
 public:
+    // A line that loading did not store, or stored only for a later line to replace it.
+    struct LoadNote {
+        enum Kind { Blank, NoEquals, EmptyKey, EmptyValue, KeyTooLong, Replaced };
+        Kind kind;
+        size_t line;            // 1-based
+        std::string key;        // KeyTooLong, EmptyValue, Replaced
+        size_t laterLine = 0;   // Replaced: the line whose value wins
+    };
+
     explicit CProperty(const std::string& fileName);
     virtual ~CProperty();  // flush(), best effort
 
@@ -40,6 +51,11 @@ public:
     bool getValue(const std::string& key, std::string& value);
     bool contains(const std::string& key);
 
+    // What the last load() skipped or replaced, in line order.
+    const std::vector<LoadNote>& loadNotes() const { return m_loadNotes; }
+    // Every key, in the tree's enumeration order.
+    std::vector<std::string> keys() const;
+
     bool isDirty() const { return m_dirty; }
     int getLastError() const { return m_lastError; }
 
@@ -48,6 +64,7 @@ private:
 
     std::string m_fileName;
     std::unique_ptr<CMyMap> m_map;
+    std::vector<LoadNote> m_loadNotes;
     bool m_dirty = false;
     int m_lastError = 0;
 };
