@@ -1,6 +1,7 @@
 #include "backupfile/CFileManager.h"
 #include "bus/CKandoNetwork.h"
 #include "bus/CKandoProtocol.h"
+#include "bus/SkdFileCheck.h"
 #include "bus/SkdKeys.h"
 #include "gateway/CErrorMessage.h"
 #include "job/CMessage.h"
@@ -32,7 +33,7 @@ void CKandoProtocol::restoreSKD()
 
     const uint8_t masterAddress = loadMaster();
     compareSKDLists(restoreList, masterAddress != 0);
-    const bool masterMode = masterAddress > ADDR_SKD_BASE;
+    const bool masterMode = isMasterMode(masterAddress);
 
     for (const std::string& entry : restoreList) {
         const int n = entryNumber(entry);
@@ -86,8 +87,9 @@ void CKandoProtocol::compareSKDLists(std::vector<std::string>& restoreList, bool
         return std::any_of(m_skdList.begin(), m_skdList.end(),
                            [n](const std::string& entry) { return entryNumber(entry) == n; });
     };
+    const std::vector<int> inFile = m_fileManager ? fileSkdList(*m_fileManager) : std::vector<int>{};
     for (int n = 1; n <= MAX_SKDS; ++n) {
-        if (m_fileManager && m_fileManager->containsKey(skdKey(n, "DataLength"))) {
+        if (std::find(inFile.begin(), inFile.end(), n) != inFile.end()) {
             if (!onBus(n))
                 m_message->post(MSG_SKD_ONLY_IN_FILE, n);
             restoreList.push_back(std::to_string(n));
