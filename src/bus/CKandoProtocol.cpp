@@ -212,12 +212,12 @@ int CKandoProtocol::restoreSKDCfg(uint8_t address)
     return writeSKDCfg(address, cfg);
 }
 
-int CKandoProtocol::restoreMasterCfg(uint8_t masterAddress)
+int CKandoProtocol::restoreMasterCfg(uint8_t masterAddress, uint8_t destination)
 {
     uint8_t cfg[CFG_SIZE];
     if (!loadSKDCfg(skdNumber(masterAddress), cfg))
         return 0;
-    return writeSKDCfg(ADDR_ALL_SKDS, cfg);
+    return writeSKDCfg(destination, cfg);
 }
 
 int CKandoProtocol::listBusSKD(std::vector<std::string>& list)

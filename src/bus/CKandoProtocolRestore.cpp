@@ -35,42 +35,47 @@ void CKandoProtocol::restoreSKD()
     compareSKDLists(restoreList, masterAddress != 0);
     const bool masterMode = isMasterMode(masterAddress);
 
-    for (const std::string& entry : restoreList) {
-        const int n = entryNumber(entry);
-        const int32_t length = loadSKDData(n, data.get());
-        if (length <= 0) {
-            // No usable image: cleaning would only wipe the SKD.
-            reportError("restoreSKD", MSG_FILE_ERROR, ERR_FILE_DAMAGED, m_message);
-            appendNumber(failed, n);
-            if (masterMode)
+    if (m_restoreOnly != 0) {
+        if (!restoreOneSKD(restoreList, masterAddress, data.get()))
+            appendNumber(failed, m_restoreOnly);
+    } else {
+        for (const std::string& entry : restoreList) {
+            const int n = entryNumber(entry);
+            const int32_t length = loadSKDData(n, data.get());
+            if (length <= 0) {
+                // No usable image: cleaning would only wipe the SKD.
+                reportError("restoreSKD", MSG_FILE_ERROR, ERR_FILE_DAMAGED, m_message);
+                appendNumber(failed, n);
+                if (masterMode)
+                    break;
+                continue;
+            }
+            // Without a CRC of its own the SKD cannot be verified.
+            const bool haveCrc = loadSKDCrc(n, crc) == static_cast<int>(CRC_SIZE);
+            const uint8_t* expected = haveCrc ? crc : nullptr;
+
+            uint8_t address = skdAddress(n);
+            if (masterMode) {
+                address = ADDR_ALL_SKDS;
+                cleanAllSKD();
+                pause(PAUSE_CLEAN_ALL);
+            } else {
+                cleanSKD(address);
+                pause(PAUSE_CLEAN_ONE);
+            }
+            restoreTemplates(address, data.get(), length);
+            pause(PAUSE_AFTER_TEMPLATES);
+
+            if (masterMode) {
+                restoreMasterCfg(masterAddress);
+                pause(static_cast<uint32_t>(m_skdList.size()) * PAUSE_CFG_PER_SKD);
+                failed = checkAllSKDCrc(expected);
                 break;
-            continue;
+            }
+            restoreSKDCfg(address);
+            if (!checkSKDCrc(address, expected))
+                appendNumber(failed, n);
         }
-        // Without a CRC of its own the SKD cannot be verified.
-        const bool haveCrc = loadSKDCrc(n, crc) == static_cast<int>(CRC_SIZE);
-        const uint8_t* expected = haveCrc ? crc : nullptr;
-
-        uint8_t address = skdAddress(n);
-        if (masterMode) {
-            address = ADDR_ALL_SKDS;
-            cleanAllSKD();
-            pause(PAUSE_CLEAN_ALL);
-        } else {
-            cleanSKD(address);
-            pause(PAUSE_CLEAN_ONE);
-        }
-        restoreTemplates(address, data.get(), length);
-        pause(PAUSE_AFTER_TEMPLATES);
-
-        if (masterMode) {
-            restoreMasterCfg(masterAddress);
-            pause(static_cast<uint32_t>(m_skdList.size()) * PAUSE_CFG_PER_SKD);
-            failed = checkAllSKDCrc(expected);
-            break;
-        }
-        restoreSKDCfg(address);
-        if (!checkSKDCrc(address, expected))
-            appendNumber(failed, n);
     }
 
     if (!failed.empty()) {
@@ -78,6 +83,35 @@ void CKandoProtocol::restoreSKD()
         if (m_dialog)
             m_dialog->messageBox(text);
     }
+}
+
+bool CKandoProtocol::restoreOneSKD(const std::vector<std::string>& restoreList, uint8_t masterAddress, uint8_t* data)
+{
+    std::vector<int> list;
+    for (const std::string& entry : restoreList)
+        list.push_back(entryNumber(entry));
+    const bool masterMode = isMasterMode(masterAddress);
+    const int source = imageSource(list, masterMode, m_restoreOnly);
+    const int32_t length = source != 0 ? loadSKDData(source, data) : 0;
+    if (length <= 0) {
+        reportError("restoreSKD", MSG_FILE_ERROR, ERR_FILE_DAMAGED, m_message);
+        return false;
+    }
+    uint8_t crc[CRC_SIZE];
+    const bool haveCrc = loadSKDCrc(source, crc) == static_cast<int>(CRC_SIZE);
+
+    // Everything goes to the SKD's own address, so it answers each step and no other SKD
+    // is touched.
+    const uint8_t address = skdAddress(m_restoreOnly);
+    cleanSKD(address);
+    pause(PAUSE_CLEAN_ONE);
+    restoreTemplates(address, data, length);
+    pause(PAUSE_AFTER_TEMPLATES);
+    if (masterMode)
+        restoreMasterCfg(masterAddress, address);
+    else
+        restoreSKDCfg(address);
+    return checkSKDCrc(address, haveCrc ? crc : nullptr) != 0;
 }
 
 void CKandoProtocol::compareSKDLists(std::vector<std::string>& restoreList, bool masterFlag)
@@ -90,13 +124,16 @@ void CKandoProtocol::compareSKDLists(std::vector<std::string>& restoreList, bool
     const std::vector<int> inFile = m_fileManager ? fileSkdList(*m_fileManager) : std::vector<int>{};
     for (int n = 1; n <= MAX_SKDS; ++n) {
         if (std::find(inFile.begin(), inFile.end(), n) != inFile.end()) {
-            if (!onBus(n))
+            if (!onBus(n) && m_restoreOnly == 0)
                 m_message->post(MSG_SKD_ONLY_IN_FILE, n);
             restoreList.push_back(std::to_string(n));
-        } else if (!masterFlag && onBus(n)) {
+        } else if (!masterFlag && onBus(n) && m_restoreOnly == 0) {
             m_message->post(MSG_SKD_ONLY_ON_BUS, n);
         }
     }
+    // Restoring one SKD, only that SKD's absence is worth a warning.
+    if (m_restoreOnly != 0 && !onBus(m_restoreOnly))
+        m_message->post(MSG_SKD_ONLY_IN_FILE, m_restoreOnly);
 }
 
 void CKandoProtocol::cleanAllSKD()

@@ -43,10 +43,12 @@ bool CDataProtocol::backup(int version)
 
 bool CDataProtocol::restore(int version)
 {
-    if (!checkDataFile())
+    if (m_restoreObjects && !checkDataFile())
         return false;
     if (!checkVersion(version))
         return false;
+    if (!m_restoreObjects)
+        return true;
     bool ok = true;
     for (int i = 0; ok && i < kObjectCount; ++i) {
         const std::string name = getObjectName(i);
