@@ -4,7 +4,6 @@
 #include "bus/SkdKeys.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 using Severity = CFileInspection::Severity;
 using Problem = CFileInspection::Problem;
@@ -13,25 +12,6 @@ namespace {
 
 constexpr int kHighestGatewayVersion = 255;  // the version travels as one byte
 constexpr int kNeverAnswered = 64;           // the SKD number of a reply from source address 0
-
-// "SKD<n>.<field>" split; false for any other key.
-bool splitSkdKey(const std::string& key, int& number, std::string& field)
-{
-    if (key.rfind("SKD", 0) != 0)
-        return false;
-    size_t i = 3;
-    while (i < key.size() && key[i] >= '0' && key[i] <= '9')
-        ++i;
-    if (i == 3 || i >= key.size() || key[i] != '.' || i - 3 > 3)
-        return false;
-    const std::string digits = key.substr(3, i - 3);
-    // The restore forms its keys with "%d": "SKD01" is not SKD 1.
-    if (digits.size() > 1 && digits[0] == '0')
-        return false;
-    number = std::atoi(digits.c_str());
-    field = key.substr(i + 1);
-    return true;
-}
 
 bool isSkdField(const std::string& field)
 {
@@ -282,7 +262,7 @@ void CFileInspection::inspectKeys(CFileManager& file)
             continue;
         int number = 0;
         std::string field;
-        if (splitSkdKey(key, number, field) && isSkdField(field)) {
+        if (bus::splitSkdKey(key, number, field) && isSkdField(field)) {
             if (number >= 1 && number <= bus::MAX_SKDS)
                 continue;
             if (masterMode && number == masterNumber && field == "CFG")
