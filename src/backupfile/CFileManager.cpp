@@ -168,10 +168,7 @@ bool CFileManager::load()
 
 std::vector<std::string> CFileManager::keys()
 {
-    if (!m_property)
-        return {};
-    m_property->contains("");  // loads on demand, like every question
-    return m_property->keys();
+    return m_property ? m_property->keys() : std::vector<std::string>{};
 }
 
 std::vector<CProperty::LoadNote> CFileManager::loadNotes() const

@@ -285,8 +285,9 @@ bool CProperty::getValue(const std::string& key, std::string& value)
     return m_map->getValue(key, value);
 }
 
-std::vector<std::string> CProperty::keys() const
+std::vector<std::string> CProperty::keys()
 {
+    loadOnDemand();
     std::vector<std::string> list;
     m_map->getKeys(list);
     return list;

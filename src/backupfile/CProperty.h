@@ -53,8 +53,8 @@ public:
 
     // What the last load() skipped or replaced, in line order.
     const std::vector<LoadNote>& loadNotes() const { return m_loadNotes; }
-    // Every key, in the tree's enumeration order.
-    std::vector<std::string> keys() const;
+    // Every key, in the tree's enumeration order (loading on demand like the getters).
+    std::vector<std::string> keys();
 
     bool isDirty() const { return m_dirty; }
     int getLastError() const { return m_lastError; }

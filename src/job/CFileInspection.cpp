@@ -77,6 +77,7 @@ void CFileInspection::inspectVersion(CFileManager& file)
         problems.back().text = versionText;
         problems.back().reading = fileVersion;
     };
+    // Against a gateway of its own version, only its age can refuse a file.
     if (gw::versionFit(fileVersion, fileVersion) == gw::VersionFit::FileTooOld)
         addVersionProblem(Problem::VersionTooOld, Severity::Refused);
     else if (!restoresTo)
