@@ -123,7 +123,10 @@ CProperty::CProperty(const std::string& fileName) : m_fileName(fileName), m_map(
 
 CProperty::~CProperty()
 {
-    flush();
+    // After a failed save the caller has been told and has reported it; a save here could
+    // not be reported, so the file is not written again behind its back.
+    if (!m_saveFailed)
+        flush();
 }
 
 bool CProperty::load()
@@ -209,6 +212,7 @@ bool CProperty::save()
 
     auto fail = [this](int error) {
         m_lastError = error;
+        m_saveFailed = true;
         return false;
     };
 
@@ -256,6 +260,7 @@ bool CProperty::save()
         ::close(dirFd);
     }
     m_dirty = false;
+    m_saveFailed = false;
     m_lastError = 0;
     return true;
 }

@@ -26,7 +26,9 @@ public:
     };
 
     explicit CProperty(const std::string& fileName);
-    virtual ~CProperty();  // flush(), best effort
+    // flush(), best effort, unless the last save failed: that failure was answered to a
+    // caller, and the file is not written again where nobody can report the outcome.
+    virtual ~CProperty();
 
     CProperty(const CProperty&) = delete;
     CProperty& operator=(const CProperty&) = delete;
@@ -66,5 +68,6 @@ private:
     std::unique_ptr<CMyMap> m_map;
     std::vector<LoadNote> m_loadNotes;
     bool m_dirty = false;
+    bool m_saveFailed = false;  // the last save failed
     int m_lastError = 0;
 };

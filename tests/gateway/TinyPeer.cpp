@@ -56,6 +56,15 @@ void TinyPeer::closeClient()
     closeFd(m_client);
 }
 
+void TinyPeer::resetClient()
+{
+    if (m_client >= 0) {
+        const linger abort{1, 0};
+        ::setsockopt(m_client, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    }
+    closeFd(m_client);
+}
+
 void TinyPeer::closeListener()
 {
     closeFd(m_listener);
