@@ -125,6 +125,8 @@ private:
     // The restore of m_restoreOnly; false when it was not restored (no usable image, or its
     // check failed).
     bool restoreOneSKD(const std::vector<std::string>& restoreList, uint8_t masterAddress, uint8_t* data);
+    // The message box naming the SKDs whose restore failed (nothing when none did).
+    void showFailedSKDs(const std::string& failed);
 
     // Writes a record to the backup file, reporting a write that did not reach the disk.
     void writeRecord(const std::string& key, const uint8_t* data, int32_t length);

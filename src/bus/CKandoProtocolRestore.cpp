@@ -38,51 +38,58 @@ void CKandoProtocol::restoreSKD()
     if (m_restoreOnly != 0) {
         if (!restoreOneSKD(restoreList, masterAddress, data.get()))
             appendNumber(failed, m_restoreOnly);
-    } else {
-        for (const std::string& entry : restoreList) {
-            const int n = entryNumber(entry);
-            const int32_t length = loadSKDData(n, data.get());
-            if (length <= 0) {
-                // No usable image: cleaning would only wipe the SKD.
-                reportError("restoreSKD", MSG_FILE_ERROR, ERR_FILE_DAMAGED, m_message);
-                appendNumber(failed, n);
-                if (masterMode)
-                    break;
-                continue;
-            }
-            // Without a CRC of its own the SKD cannot be verified.
-            const bool haveCrc = loadSKDCrc(n, crc) == static_cast<int>(CRC_SIZE);
-            const uint8_t* expected = haveCrc ? crc : nullptr;
+        showFailedSKDs(failed);
+        return;
+    }
 
-            uint8_t address = skdAddress(n);
-            if (masterMode) {
-                address = ADDR_ALL_SKDS;
-                cleanAllSKD();
-                pause(PAUSE_CLEAN_ALL);
-            } else {
-                cleanSKD(address);
-                pause(PAUSE_CLEAN_ONE);
-            }
-            restoreTemplates(address, data.get(), length);
-            pause(PAUSE_AFTER_TEMPLATES);
-
-            if (masterMode) {
-                restoreMasterCfg(masterAddress);
-                pause(static_cast<uint32_t>(m_skdList.size()) * PAUSE_CFG_PER_SKD);
-                failed = checkAllSKDCrc(expected);
+    for (const std::string& entry : restoreList) {
+        const int n = entryNumber(entry);
+        const int32_t length = loadSKDData(n, data.get());
+        if (length <= 0) {
+            // No usable image: cleaning would only wipe the SKD.
+            reportError("restoreSKD", MSG_FILE_ERROR, ERR_FILE_DAMAGED, m_message);
+            appendNumber(failed, n);
+            if (masterMode)
                 break;
-            }
-            restoreSKDCfg(address);
-            if (!checkSKDCrc(address, expected))
-                appendNumber(failed, n);
+            continue;
         }
+        // Without a CRC of its own the SKD cannot be verified.
+        const bool haveCrc = loadSKDCrc(n, crc) == static_cast<int>(CRC_SIZE);
+        const uint8_t* expected = haveCrc ? crc : nullptr;
+
+        uint8_t address = skdAddress(n);
+        if (masterMode) {
+            address = ADDR_ALL_SKDS;
+            cleanAllSKD();
+            pause(PAUSE_CLEAN_ALL);
+        } else {
+            cleanSKD(address);
+            pause(PAUSE_CLEAN_ONE);
+        }
+        restoreTemplates(address, data.get(), length);
+        pause(PAUSE_AFTER_TEMPLATES);
+
+        if (masterMode) {
+            restoreMasterCfg(masterAddress);
+            pause(static_cast<uint32_t>(m_skdList.size()) * PAUSE_CFG_PER_SKD);
+            failed = checkAllSKDCrc(expected);
+            break;
+        }
+        restoreSKDCfg(address);
+        if (!checkSKDCrc(address, expected))
+            appendNumber(failed, n);
     }
 
-    if (!failed.empty()) {
-        const std::string text = m_message->formatText(MSG_SKD_NOT_RESTORED, failed);
-        if (m_dialog)
-            m_dialog->messageBox(text);
-    }
+    showFailedSKDs(failed);
+}
+
+void CKandoProtocol::showFailedSKDs(const std::string& failed)
+{
+    if (failed.empty())
+        return;
+    const std::string text = m_message->formatText(MSG_SKD_NOT_RESTORED, failed);
+    if (m_dialog)
+        m_dialog->messageBox(text);
 }
 
 bool CKandoProtocol::restoreOneSKD(const std::vector<std::string>& restoreList, uint8_t masterAddress, uint8_t* data)
