@@ -139,6 +139,8 @@ int main(int argc, char** argv)
         return app.exit(e);
     }
     config.autoSaveDir = saveDir;
+    // Nobody reads the request log of a running program; kept, it would grow with every job.
+    config.recordRequests = false;
 
     // Signals are taken by sigwait below; the serving threads inherit the blocked mask. A shell
     // starts background jobs with SIGINT ignored, and an ignored signal never reaches sigwait.

@@ -378,7 +378,8 @@ struct Simulator::Impl {
             default:
                 break;
             }
-            gatewayRequests.push_back(GatewayRequest{type, param, std::move(data)});
+            if (config.recordRequests)
+                gatewayRequests.push_back(GatewayRequest{type, param, std::move(data)});
         }
         if (!reply)
             return true;
@@ -521,7 +522,8 @@ struct Simulator::Impl {
         std::optional<Bytes> message;
         {
             std::lock_guard<std::mutex> lock(mutex);
-            busRequests.push_back(BusRequest{frame.destination, frame.code, frame.payload});
+            if (config.recordRequests)
+                busRequests.push_back(BusRequest{frame.destination, frame.code, frame.payload});
             auto alive = [&](int n, const SkdState& s) { return s.present && !f.silentSkds.count(n); };
             if (frame.destination == wire::kAllSkds || frame.destination == wire::kEveryStation) {
                 for (auto& [n, skd] : skds)
