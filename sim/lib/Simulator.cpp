@@ -234,6 +234,8 @@ struct Simulator::Impl {
     std::vector<GatewayRequest> gatewayRequests;
     std::vector<BusRequest> busRequests;
     int violations = 0;
+    int gatewayAccepted = 0;
+    int busAccepted = 0;
 
     mutable std::mutex saveMutex;
     std::mutex logMutex;
@@ -301,6 +303,10 @@ struct Simulator::Impl {
             }
             int one = 1;
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                ++(gateway ? gatewayAccepted : busAccepted);
+            }
             Conn conn{fd, wake[0]};
             log(gateway ? "gw  connection opened" : "bus connection opened");
             bool changed = gateway ? serveGateway(conn) : serveBus(conn);
@@ -872,6 +878,18 @@ int Simulator::frameViolations() const
 {
     std::lock_guard<std::mutex> lock(m_impl->mutex);
     return m_impl->violations;
+}
+
+int Simulator::gatewayConnections() const
+{
+    std::lock_guard<std::mutex> lock(m_impl->mutex);
+    return m_impl->gatewayAccepted;
+}
+
+int Simulator::busConnections() const
+{
+    std::lock_guard<std::mutex> lock(m_impl->mutex);
+    return m_impl->busAccepted;
 }
 
 }  // namespace sim

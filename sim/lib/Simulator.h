@@ -137,6 +137,9 @@ public:
     std::vector<GatewayRequest> gatewayRequests() const;
     std::vector<BusRequest> busRequests() const;
     int frameViolations() const;  // bus frames received with bad stuffing, checksum or ETX
+    // Connections accepted so far on each port.
+    int gatewayConnections() const;
+    int busConnections() const;
 
 private:
     struct Impl;

@@ -1,6 +1,7 @@
 #include "backupfile/CFileManager.h"
 #include "bus/CKandoNetwork.h"
 #include "bus/CKandoProtocol.h"
+#include "bus/SkdFileCheck.h"
 #include "bus/SkdKeys.h"
 #include "gateway/CErrorMessage.h"
 #include "job/CMessage.h"
@@ -33,7 +34,14 @@ void CKandoProtocol::restoreSKD()
 
     const uint8_t masterAddress = loadMaster();
     compareSKDLists(restoreList, masterAddress != 0);
-    const bool masterMode = masterAddress > ADDR_SKD_BASE;
+    const bool masterMode = isMasterMode(masterAddress);
+
+    if (m_restoreOnly != 0) {
+        if (!restoreOneSKD(restoreList, masterAddress, data.get()))
+            appendNumber(failed, m_restoreOnly);
+        showFailedSKDs(failed);
+        return;
+    }
 
     // The fixed waits still ahead, for the job's time left. One SKD of its own: the clean
     // pause, its transfer and the pause after it. All at once: every chunk waits the fixed
@@ -95,11 +103,45 @@ void CKandoProtocol::restoreSKD()
             appendNumber(failed, n);
     }
 
-    if (!failed.empty()) {
-        const std::string text = m_message->formatText(MSG_SKD_NOT_RESTORED, failed);
-        if (m_dialog)
-            m_dialog->messageBox(text);
+    showFailedSKDs(failed);
+}
+
+void CKandoProtocol::showFailedSKDs(const std::string& failed)
+{
+    if (failed.empty())
+        return;
+    const std::string text = m_message->formatText(MSG_SKD_NOT_RESTORED, failed);
+    if (m_dialog)
+        m_dialog->messageBox(text);
+}
+
+bool CKandoProtocol::restoreOneSKD(const std::vector<std::string>& restoreList, uint8_t masterAddress, uint8_t* data)
+{
+    std::vector<int> list;
+    for (const std::string& entry : restoreList)
+        list.push_back(entryNumber(entry));
+    const bool masterMode = isMasterMode(masterAddress);
+    const int source = imageSource(list, masterMode, m_restoreOnly);
+    const int32_t length = source != 0 ? loadSKDData(source, data) : 0;
+    if (length <= 0) {
+        reportError("restoreSKD", MSG_FILE_ERROR, ERR_FILE_DAMAGED, m_message);
+        return false;
     }
+    uint8_t crc[CRC_SIZE];
+    const bool haveCrc = loadSKDCrc(source, crc) == static_cast<int>(CRC_SIZE);
+
+    // Everything goes to the SKD's own address, so it answers each step and no other SKD
+    // is touched.
+    const uint8_t address = skdAddress(m_restoreOnly);
+    cleanSKD(address);
+    pause(PAUSE_CLEAN_ONE);
+    restoreTemplates(address, data, length);
+    pause(PAUSE_AFTER_TEMPLATES);
+    if (masterMode)
+        restoreMasterCfg(masterAddress, address);
+    else
+        restoreSKDCfg(address);
+    return checkSKDCrc(address, haveCrc ? crc : nullptr) != 0;
 }
 
 void CKandoProtocol::compareSKDLists(std::vector<std::string>& restoreList, bool masterFlag)
@@ -109,15 +151,19 @@ void CKandoProtocol::compareSKDLists(std::vector<std::string>& restoreList, bool
         return std::any_of(m_skdList.begin(), m_skdList.end(),
                            [n](const std::string& entry) { return entryNumber(entry) == n; });
     };
+    const std::vector<int> inFile = m_fileManager ? fileSkdList(*m_fileManager) : std::vector<int>{};
     for (int n = 1; n <= MAX_SKDS; ++n) {
-        if (m_fileManager && m_fileManager->containsKey(skdKey(n, "DataLength"))) {
-            if (!onBus(n))
+        if (std::find(inFile.begin(), inFile.end(), n) != inFile.end()) {
+            if (!onBus(n) && m_restoreOnly == 0)
                 m_message->post(MSG_SKD_ONLY_IN_FILE, n);
             restoreList.push_back(std::to_string(n));
-        } else if (!masterFlag && onBus(n)) {
+        } else if (!masterFlag && onBus(n) && m_restoreOnly == 0) {
             m_message->post(MSG_SKD_ONLY_ON_BUS, n);
         }
     }
+    // Restoring one SKD, only that SKD's absence is worth a warning.
+    if (m_restoreOnly != 0 && !onBus(m_restoreOnly))
+        m_message->post(MSG_SKD_ONLY_IN_FILE, m_restoreOnly);
 }
 
 void CKandoProtocol::cleanAllSKD()

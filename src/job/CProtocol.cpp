@@ -47,6 +47,7 @@ int CProtocol::run()
     m_message->clearPostedIds();
     Outcome outcome = Completed;
     bool plannedEnd = false;
+    bool scopeEnd = false;  // the restore's scope leaves the bus out
 
     try {
         // An address that does not fit is refused rather than cut: a cut address could
@@ -79,6 +80,11 @@ int CProtocol::run()
         if (!(version > gw::VERSION_WITHOUT_SKDS)) {
             m_message->post(MSG_CONNECTION_CLOSED);
             plannedEnd = true;
+            throw 1;
+        }
+        if (m_jobMode == Restore && m_scope.skds == RestoreScope::NoSkds) {
+            m_message->post(MSG_CONNECTION_CLOSED);
+            scopeEnd = true;
             throw 1;
         }
 
@@ -121,7 +127,7 @@ int CProtocol::run()
                 m_kandoNetwork->disconnect();
             outcome = FailedKind3;
         } else {
-            outcome = plannedEnd ? PlannedEnd : FailedKind1;
+            outcome = plannedEnd ? PlannedEnd : scopeEnd ? Completed : FailedKind1;
         }
     } catch (const std::exception&) {
         // Nothing below throws by design; should something still do (out of memory), the
@@ -180,8 +186,25 @@ bool CProtocol::chooseFile()
     return true;
 }
 
+bool CProtocol::validScope(const RestoreScope& scope)
+{
+    if (scope.skds == RestoreScope::OneSkd && (scope.skd < 1 || scope.skd > bus::MAX_SKDS))
+        return false;
+    return scope.gatewayObjects || scope.skds != RestoreScope::NoSkds;
+}
+
+bool CProtocol::setRestoreScope(const RestoreScope& scope)
+{
+    if (!validScope(scope))
+        return false;
+    m_scope = scope;
+    return true;
+}
+
 bool CProtocol::gatewayStage(float version)
 {
+    if (m_jobMode == Restore)
+        m_dataProtocol->setRestoreObjects(m_scope.gatewayObjects);
     return m_dataProtocol->runGatewayJob(version, m_jobMode);
 }
 
@@ -189,6 +212,8 @@ bool CProtocol::skdStage(float version)
 {
     if (m_jobMode == Backup && !m_kandoProtocol->requestSKDChoice())
         return true;
+    if (m_jobMode == Restore)
+        m_kandoProtocol->setRestoreOnly(m_scope.skds == RestoreScope::OneSkd ? m_scope.skd : 0);
     m_kandoProtocol->setProgMode(1);
     const bool result = m_kandoProtocol->runSKDJob(version, m_jobMode);
     m_kandoProtocol->setProgMode(0);
