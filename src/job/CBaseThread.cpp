@@ -1,7 +1,6 @@
 #include "job/CBaseThread.h"
 
-#include <sys/syscall.h>
-#include <unistd.h>
+#include "platform/Thread.h"
 
 #include <system_error>
 
@@ -16,7 +15,7 @@ bool CBaseThread::start()
         return false;
     try {
         m_thread = std::thread([this] {
-            m_threadId = static_cast<uint32_t>(::syscall(SYS_gettid));
+            m_threadId = osthread::currentId();
             m_exitCode = run();
         });
     } catch (const std::system_error&) {
