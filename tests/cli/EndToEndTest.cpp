@@ -249,23 +249,21 @@ TEST_F(EndToEnd, GatewayThatDoesNotAnswer)
 {
     // A listener whose backlog is full: the connect is never completed.
     const std::string address = testsupport::loopbackAddress(20);
-    const int listener = testsupport::listenOn(address, 11574, 0);
-    ASSERT_GE(listener, 0);
-    const sockaddr_in sa = testsupport::ipv4Address(address, 11574);
-    std::vector<int> fillers;
+    testsupport::Socket listener = testsupport::listenOn(address, 11574, 0);
+    ASSERT_NE(listener, testsupport::kNoSocket);
+    std::vector<testsupport::Socket> fillers;
     for (int i = 0; i < 3; ++i) {
-        const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        ::connect(s, reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
-        fillers.push_back(s);
+        bool pending = false;
+        fillers.push_back(portable::startConnect(address, 11574, &pending));
     }
 
     const Run r = backup(address, path("n.mrk"));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.lines, std::vector<std::string>{text(116)});
 
-    for (int s : fillers)
-        ::close(s);
-    ::close(listener);
+    for (testsupport::Socket& s : fillers)
+        portable::closeSocket(s);
+    portable::closeSocket(listener);
 }
 
 TEST_F(EndToEnd, BusThatRefusesEveryConnect)
