@@ -1,7 +1,7 @@
 # Debian 12 packages the project needs; sourced by the scripts.
 NEXO_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libcli11-dev
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
-  xvfb xauth)
+  xvfb xauth ccache)
 
 nexo_install_deps() {
   local missing=()
@@ -14,5 +14,14 @@ nexo_install_deps() {
     [[ $(id -u) -eq 0 ]] || sudo=sudo
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  fi
+}
+
+# Compiler cache: repeated builds, also from fresh clones in other folders, reuse objects.
+# The scripts source this file from the top of the checkout.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
+nexo_cmake_cache_args() {
+  if command -v ccache >/dev/null 2>&1; then
+    echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
   fi
 }

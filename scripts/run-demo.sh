@@ -22,7 +22,7 @@ nexo_install_deps
 BUILD=${BUILD_DIR:-build}
 echo "== Building in $BUILD/"
 if [[ ! -f $BUILD/CMakeCache.txt ]]; then
-  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(nexo_cmake_cache_args) >/dev/null
 fi
 TARGETS=(nexo-backup-cli nexo-sim)
 [[ $MODE == gui ]] && TARGETS+=(nexo-backup)

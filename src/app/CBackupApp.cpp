@@ -10,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -23,14 +24,16 @@ void buildParser(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
         QStringLiteral("Backs up and restores the NEXO gateway and its SKD modules.\n"
-                       "Run it from the folder that holds lng/ (the language files)."));
+                       "The language files come from lng/ below the working directory, else from\n"
+                       "the installed data folder (../share/nexo-backup/lng beside the program)."));
     parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help.")));
     parser.addOption(QCommandLineOption(
         QStringLiteral("time-scale"),
         QStringLiteral("Multiplies every pause and time-out by F. For use with the simulator (nexo-sim) only: "
                        "a real gateway needs the full times. Time-outs never drop below 50 ms."),
         QStringLiteral("F")));
-    // Renders the dialogs to PNG files in DIR and ends (for the screenshot script).
+    // Renders the dialogs to PNG files in DIR, each with its window title as the picture's Title,
+    // and ends (for the screenshot script and the package check).
     QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(), QStringLiteral("DIR"));
     screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(screenshot);
@@ -43,7 +46,10 @@ bool save(QWidget& widget, const QString& dir, const QString& name)
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
     const QString path = QDir(dir).filePath(name);
-    if (!widget.grab().save(path, "PNG")) {
+    // A grab holds no title bar: the title goes into the picture's own Title field instead.
+    QImage image = widget.grab().toImage();
+    image.setText(QStringLiteral("Title"), widget.windowTitle());
+    if (!image.save(path, "PNG")) {
         std::fprintf(stderr, "nexo-backup: cannot write %s\n", qPrintable(path));
         return false;
     }

@@ -14,8 +14,10 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -42,9 +44,28 @@ QIcon programIcon()
     return icon;
 }
 
+namespace {
+
+// The working directory, unless it is the installed data folder: the desktop entry starts the
+// program there for its language files, and the user's files are not there but at home.
+QString startFolderOf(const CLangResources& lang)
+{
+    const QString cwd = QDir::currentPath();
+    const std::string data = lang.dataDir();
+    if (!data.empty()) {
+        const QString dataFolder = QFileInfo(QString::fromStdString(data)).canonicalFilePath();
+        if (!dataFolder.isEmpty() && QFileInfo(cwd).canonicalFilePath() == dataFolder)
+            return QDir::homePath();
+    }
+    return cwd;
+}
+
+}  // namespace
+
 CBackupDlg::CBackupDlg(QWidget* parent) : QDialog(parent)
 {
     m_lang = getLangResources();
+    m_startFolder = startFolderOf(*m_lang);
     m_languageLoaded = m_lang->setUp();
     if (!m_languageLoaded) {
         // Built into the program: without a language file there is nothing else to say it with.
@@ -277,7 +298,7 @@ long CBackupDlg::onMessage(unsigned message, long, long)
 
 bool CBackupDlg::onChooseFile(int jobMode, std::string& path)
 {
-    QFileDialog dialog(this);
+    QFileDialog dialog(this, QString(), m_startFolder);
     if (jobMode == CProtocol::Backup) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QString>
 
 #include <memory>
 #include <string>
@@ -47,6 +48,8 @@ public:
     QPushButton* closeButton() const { return m_close; }
     QListWidget* statusList() const { return m_list; }
     QStringList statusLines() const;
+    // Where the file dialog opens: the folder the program was started from.
+    const QString& startFolder() const { return m_startFolder; }
 
     // The job buttons' handlers (job mode 1 and 2).
     void OnBackup();
@@ -84,6 +87,7 @@ private:
     std::unique_ptr<CProtocol> m_job;
     // The toolkit's own texts (file dialog, message box buttons) in the chosen language.
     std::unique_ptr<QTranslator> m_toolkitTexts;
+    QString m_startFolder;
 
     QLineEdit* m_port = nullptr;
     QLineEdit* m_address = nullptr;

@@ -1,7 +1,8 @@
 #include "lang/CLangResources.h"
 
-#include "resources/StringTable.h"
 #include "platform/Language.h"
+#include "platform/ProgramPath.h"
+#include "resources/StringTable.h"
 #include "platform/Resources.h"
 
 #include <QFile>
@@ -61,6 +62,11 @@ const DialogText kDialogTexts[] = {
     {"APP_PASSWORD_CHARSET", "La contraseña contiene caracteres que el NEXO no admite."},
 };
 
+// The data folder as seen from the programs' folder, fixed by the install layout.
+#ifndef NEXO_DATA_FROM_BIN
+#define NEXO_DATA_FROM_BIN "../share/nexo-backup"
+#endif
+
 }  // namespace
 
 CLangResources::CLangResources()
@@ -111,7 +117,15 @@ bool CLangResources::selectFound(const Entry& entry)
     const std::filesystem::path cwd = std::filesystem::current_path(error);
     if (error)
         return false;
-    const std::string path = (cwd / m_folder / (entry.file + ".qm")).string();
+    std::filesystem::path folder = cwd / m_folder;
+    // A folder of the working directory always wins, even without the user's language in it.
+    if (!std::filesystem::is_directory(folder, error)) {
+        const std::string data = dataDir();
+        if (data.empty())
+            return false;
+        folder = std::filesystem::path(data) / m_folder;
+    }
+    const std::string path = (folder / (entry.file + ".qm")).string();
 
     struct stat st {};
     if (stat(path.c_str(), &st) != 0)
@@ -134,6 +148,7 @@ bool CLangResources::selectFound(const Entry& entry)
     m_translator = std::move(translator);
     m_module = std::make_unique<CLangModule>(*m_translator);
     m_loadedFile = entry.file;
+    m_loadedPath = path;
     setActiveResources(m_module.get());
     return true;
 }
@@ -147,6 +162,15 @@ void CLangResources::unload()
     m_translator.reset();
     m_data.clear();
     m_loadedFile.clear();
+    m_loadedPath.clear();
+}
+
+std::string CLangResources::dataDir() const
+{
+    const std::string program = m_programDir.empty() ? programDir() : m_programDir;
+    if (program.empty())
+        return std::string();
+    return (std::filesystem::path(program) / NEXO_DATA_FROM_BIN).lexically_normal().string();
 }
 
 std::string CLangResources::loadedFile() const

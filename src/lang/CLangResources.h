@@ -14,6 +14,8 @@ class CLangModule;
 // The language of the user interface: a catalogue file lng/<file>.qm below the current working
 // directory, chosen by a language id of the platform's numbering (primary language + 1024 x
 // sublanguage). Once selected it answers every dialog text and every string of the table.
+// When the working directory has no lng/, the catalogues of an installed program are looked
+// up in its data folder beside the program's own folder (bin/../share/nexo-backup/lng).
 class CLangResources
 {
 public:
@@ -33,13 +35,23 @@ public:
     bool setUp();
 
     // True when <cwd>/<folder>/<file>.qm of the first entry holding the id was loaded and made
-    // the active resources. An id of no entry takes the default language. On false nothing is
-    // loaded (the built-in texts answer).
+    // the active resources; <dataDir>/<folder>/<file>.qm instead when <cwd>/<folder> is no
+    // folder. An id of no entry takes the default language. On false nothing is loaded (the
+    // built-in texts answer).
     bool select(uint16_t languageId);
     void unload();
 
     // e.g. "blang_es"; empty when none is loaded.
     std::string loadedFile() const;
+    // The path the loaded file was read from; empty when none is loaded.
+    const std::string& loadedPath() const { return m_loadedPath; }
+
+    // The installed program's data folder, found from the program's own folder; empty when
+    // that is unknown. The folder need not exist (it does not in a build tree).
+    std::string dataDir() const;
+    // Takes dir as the program's own folder instead of the running program's (for tests);
+    // empty goes back to the running program's.
+    void setProgramDir(const std::string& dir) { m_programDir = dir; }
 
     // A dialog text ("IDD_102_CLOSE", ...) or a string ("IDS_143") of the loaded language;
     // the built-in Spanish text when no file is loaded. Empty for a key the source lacks.
@@ -70,6 +82,8 @@ private:
     std::vector<Entry> m_files;
     uint16_t m_defaultLanguage = 1033;
     std::string m_loadedFile;
+    std::string m_loadedPath;
+    std::string m_programDir;
     QByteArray m_data;  // the translator reads from this buffer for its whole life
     std::unique_ptr<QTranslator> m_translator;
     std::unique_ptr<CLangModule> m_module;

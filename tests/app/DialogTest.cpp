@@ -116,6 +116,56 @@ TEST(MainDialog, JobButtonDisablesControlsAndOnlyCloseComesBack)
     }
 }
 
+// Installed, the dialog finds its language files from any folder, and its file dialog opens
+// where the user started it; the desktop entry starts it in the data folder, which stands for
+// the home folder then.
+TEST(MainDialog, InstalledFileDialogOpensWhereTheProgramWasStarted)
+{
+    QTemporaryDir root;
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(root.isValid() && elsewhere.isValid());
+    const QString data = root.filePath("share/nexo-backup");
+    ASSERT_TRUE(QDir().mkpath(root.filePath("bin")) && QDir().mkpath(data + "/lng"));
+    ASSERT_TRUE(QFile::copy("lng/blang_en.qm", data + "/lng/blang_en.qm"));
+    // The working directory and the program's folder come back however the test ends.
+    struct Restore {
+        QString cwd = QDir::currentPath();
+        ~Restore()
+        {
+            QDir::setCurrent(cwd);
+            getLangResources()->setProgramDir("");
+        }
+    } restore;
+    getLangResources()->setProgramDir(root.filePath("bin").toStdString());
+
+    const std::pair<QString, QString> cases[] = {
+        {elsewhere.path(), elsewhere.path()},
+        {data, QDir::homePath()},
+    };
+    for (const auto& [started, expected] : cases) {
+        SCOPED_TRACE(started.toStdString());
+        ASSERT_TRUE(QDir::setCurrent(started));
+        {
+            // Before the dialog: a missing language file would show its box at once.
+            ModalScript script;
+            QString opened;
+            script.file = [&](QFileDialog& files) {
+                opened = files.directory().absolutePath();
+                return int(QDialog::Rejected);
+            };
+            CBackupDlg dialog;
+            ASSERT_TRUE(dialog.languageLoaded());
+            EXPECT_EQ(getLangResources()->loadedPath(), (data + "/lng/blang_en.qm").toStdString());
+            EXPECT_EQ(dialog.startFolder().toStdString(), expected.toStdString());
+            dialog.show();
+            dialog.addressEdit()->setText("127.0.0.1");
+            QTest::mouseClick(dialog.backupButton(), Qt::LeftButton);
+            EXPECT_TRUE(waitFor([&] { return !dialog.jobRunning(); }, 20000));
+            EXPECT_EQ(opened.toStdString(), expected.toStdString());
+        }
+    }
+}
+
 TEST(MainDialog, CannotBeEndedWhileAJobRuns)
 {
     CBackupDlg dialog;

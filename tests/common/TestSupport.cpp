@@ -21,7 +21,11 @@ std::string loopbackAddress(int n)
     int index = env ? std::atoi(env) : 200;
     if (index < 1 || index > 254)
         index = 200;
-    return "127." + std::to_string(index) + "." + std::to_string(n / 250) + "." + std::to_string(n % 250 + 1);
+    // Each build folder has a slot of its own, so two builds' suites can run at once.
+    const char* slotEnv = std::getenv("NEXO_TEST_SLOT");
+    const int slot = slotEnv ? std::atoi(slotEnv) : 0;
+    return "127." + std::to_string(index) + "." + std::to_string((slot + n / 250) % 256) + "." +
+           std::to_string(n % 250 + 1);
 }
 
 ScopedTimeScale::ScopedTimeScale(double scale) : m_old(timeScale())

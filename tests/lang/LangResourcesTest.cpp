@@ -257,3 +257,52 @@ TEST(LangShared, OneInstanceStartsUnconfigured)
     EXPECT_EQ(shared->defaultName(), "english");
     EXPECT_EQ(shared->defaultLanguage(), 1033);
 }
+
+// An installed tree (<root>/bin and <root>/share/nexo-backup/lng) answers when the working
+// directory has no lng/; a working directory's lng/ wins even when it lacks the language.
+TEST_F(Lang, InstalledDataFolderBesideTheProgram)
+{
+    enum Where { Nowhere, WorkingDir, Installed };
+    struct Case {
+        const char* name;
+        uint16_t id;
+        std::optional<std::vector<std::string>> workingFiles;  // nullopt: no lng/ there
+        std::optional<std::vector<std::string>> installedFiles;  // nullopt: no data folder
+        Where expectedFrom;
+        const char* expected;
+    };
+    const std::vector<std::string> noGerman(kAllFiles.begin() + 1, kAllFiles.end());
+    const Case cases[] = {
+        {"installed, started elsewhere", 1031, std::nullopt, kAllFiles, Installed, "blang_de"},
+        {"installed, language outside the table", 1046, std::nullopt, kAllFiles, Installed, "blang_en"},
+        {"working directory first", 3082, kAllFiles, kAllFiles, WorkingDir, "blang_es"},
+        {"working directory lacks the language", 1031, noGerman, kAllFiles, Nowhere, nullptr},
+        {"empty lng/ in the working directory", 1031, std::vector<std::string>{}, kAllFiles, Nowhere, nullptr},
+        {"installed without the language", 1031, std::nullopt, noGerman, Nowhere, nullptr},
+        {"build tree: no data folder", 1031, std::nullopt, std::nullopt, Nowhere, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::ScopedTempDir root("nexo-installed");
+        const fs::path bin = fs::path(root.dir()) / "bin";
+        const fs::path lng = fs::path(root.dir()) / "share" / "nexo-backup" / "lng";
+        fs::create_directories(bin);
+        if (c.installedFiles) {
+            fs::create_directories(lng);
+            for (const std::string& f : *c.installedFiles)
+                fs::copy_file(fs::path(NEXO_TEST_LNG_DIR) / (f + ".qm"), lng / (f + ".qm"));
+        }
+        ScopedFolder folder;
+        if (c.workingFiles)
+            folder.provide(*c.workingFiles);
+        lang.setProgramDir(bin.string());
+        EXPECT_EQ(lang.dataDir(), (fs::path(root.dir()) / "share" / "nexo-backup").string());
+
+        EXPECT_EQ(lang.select(c.id), c.expected != nullptr);
+        EXPECT_EQ(lang.loadedFile(), c.expected ? c.expected : "");
+        const fs::path from = c.expectedFrom == Installed ? lng : folder.path() / "lng";
+        EXPECT_EQ(lang.loadedPath(), c.expected ? (from / (std::string(c.expected) + ".qm")).string() : "");
+        lang.unload();
+        lang.setProgramDir("");
+    }
+}
