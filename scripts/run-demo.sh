@@ -28,7 +28,7 @@ TARGETS=(nexo-backup-cli nexo-sim)
 [[ $MODE == gui ]] && TARGETS+=(nexo-backup)
 cmake --build "$BUILD" -j "$(nproc)" --target "${TARGETS[@]}"
 
-# The programs find their language files in lng/ below the working directory.
+# The desktop program finds its language files in lng/ below the working directory.
 cd "$BUILD"
 WORK=$(mktemp -d /tmp/nexo-demo.XXXXXX)
 PASSWORD="demo-1234"

@@ -219,6 +219,17 @@ void closeSocket(Socket& socket)
     socket = kNoSocket;
 }
 
+void resetSocket(Socket& socket)
+{
+    if (socket != kNoSocket) {
+        linger abort{};
+        abort.l_onoff = 1;
+        abort.l_linger = 0;
+        ::setsockopt(native(socket), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
+    }
+    closeSocket(socket);
+}
+
 void setNoDelay(Socket socket)
 {
     const int one = 1;

@@ -33,6 +33,8 @@ Socket connectTo(const std::string& ip, uint16_t port);
 // A non-blocking connect: kNoSocket on failure; *pending tells whether it is still under way.
 Socket startConnect(const std::string& ip, uint16_t port, bool* pending);
 void closeSocket(Socket& socket);
+// Closes with a reset instead of the orderly end of the stream (SO_LINGER of 0).
+void resetSocket(Socket& socket);
 void setNoDelay(Socket socket);
 
 // One send or receive: the count, 0 at the end of the stream (receive), -1 on error. A send

@@ -19,7 +19,9 @@ class CFileManager
 {
 public:
     CFileManager();
-    virtual ~CFileManager();  // saves what is still unsaved (best effort); call flush() first to see the result
+    // Saves what is still unsaved (best effort), unless the last save failed: call flush()
+    // first to see the result; after a failed one nothing writes the file again.
+    virtual ~CFileManager();
 
     void open(const std::string& fileName);
     const std::string& getFileName() const;

@@ -15,7 +15,10 @@ CProperty::CProperty(const std::string& fileName) : m_fileName(fileName), m_map(
 
 CProperty::~CProperty()
 {
-    flush();
+    // After a failed save the caller has been told and has reported it; a save here could
+    // not be reported, so the file is not written again behind its back.
+    if (!m_saveFailed)
+        flush();
 }
 
 bool CProperty::load()
@@ -57,9 +60,11 @@ bool CProperty::save()
 
     if (const int error = fsys::replaceFile(m_fileName, content)) {
         m_lastError = error;
+        m_saveFailed = true;
         return false;
     }
     m_dirty = false;
+    m_saveFailed = false;
     m_lastError = 0;
     return true;
 }

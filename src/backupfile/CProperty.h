@@ -15,7 +15,9 @@ class CProperty
 {
 public:
     explicit CProperty(const std::string& fileName);
-    virtual ~CProperty();  // flush(), best effort
+    // flush(), best effort, unless the last save failed: that failure was answered to a
+    // caller, and the file is not written again where nobody can report the outcome.
+    virtual ~CProperty();
 
     CProperty(const CProperty&) = delete;
     CProperty& operator=(const CProperty&) = delete;
@@ -49,5 +51,6 @@ private:
     std::string m_fileName;
     std::unique_ptr<CMyMap> m_map;
     bool m_dirty = false;
+    bool m_saveFailed = false;  // the last save failed
     int m_lastError = 0;
 };

@@ -148,6 +148,8 @@ int parseReply(const CBusMessage& message, CReplyRecord& record)
 {
     const size_t length = std::min<size_t>(message.length, MAX_FRAME);
     const uint8_t* frame = message.frame;
+    if (length == 0 || frame[0] != STX)
+        return 0;
 
     // Check: sum everything from byte 1 up to the first unescaped ETX.
     uint8_t sum = 0;

@@ -60,7 +60,7 @@ bool buildWriteCfg(CBusMessage& message, uint8_t address, const uint8_t* cfg);  
 bool buildCompDB(CBusMessage& message, uint8_t address);
 
 // Checks and decodes the message's frame into the record: the number of data bytes stored,
-// or 0 when the frame is not a valid reply (the record is then left as it was). Valid: an
-// unescaped ETX within the frame, the 8-bit sum of the bytes between STX and ETX 0x00 or
+// or 0 when the frame is not a valid reply (the record is then left as it was). Valid: STX
+// first, an unescaped ETX within the frame, the 8-bit sum of the bytes between STX and ETX 0x00 or
 // 0xF3, and at least five decoded bytes (STX, addresses, code, checksum).
 int parseReply(const CBusMessage& message, CReplyRecord& record);

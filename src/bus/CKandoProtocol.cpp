@@ -152,8 +152,8 @@ int CKandoProtocol::getSKDCrc(uint8_t address, CReplyRecord& record)
     buildReadCrc(message, address);
     if (exchange(message, WAIT_CRC, "getSKDCrc") != Exchange::Answered)
         return 0;
-    parseReply(message, record);
-    return 1;
+    // A reply that fails the check or carries no CRC is as good as none.
+    return parseReply(message, record) > 0 ? 1 : 0;
 }
 
 void CKandoProtocol::backupSKDCrc(uint8_t address)
@@ -181,8 +181,8 @@ int CKandoProtocol::readSKDCfg(uint8_t address, CReplyRecord& record)
     buildReadCfg(message, address);
     if (exchange(message, WAIT_CFG, nullptr) != Exchange::Answered)
         return 0;
-    parseReply(message, record);
-    return 1;
+    // A reply that fails the check or is shorter than a record is as good as none.
+    return parseReply(message, record) >= static_cast<int>(CFG_SIZE) ? 1 : 0;
 }
 
 int CKandoProtocol::writeSKDCfg(uint8_t address, const uint8_t* cfg)
@@ -199,8 +199,11 @@ int CKandoProtocol::writeSKDCfg(uint8_t address, const uint8_t* cfg)
 void CKandoProtocol::backupSKDCfg(uint8_t address)
 {
     CReplyRecord record;
+    // Without its record the backup is incomplete: say so, as for a silent SKD.
     if (readSKDCfg(address, record))
         storeSKDCfg(record);
+    else
+        reportNoReply("backupSKDCfg", address);
 }
 
 int CKandoProtocol::restoreSKDCfg(uint8_t address)

@@ -50,11 +50,15 @@ public:
     // --- single commands ---
     void cleanSKD(uint8_t address);
     void compDB(uint8_t address);
+    // 1 when a valid reply with data came (decoded into record), else 0.
     int getSKDCrc(uint8_t address, CReplyRecord& record);
+    // Stores the CRC record; no usable reply is reported as a silent SKD (MSG_SKD_NO_REPLY).
     void backupSKDCrc(uint8_t address);
     int lookupBusForId(uint8_t address);
+    // 1 when a valid reply of at least CFG_SIZE data bytes came (decoded into record), else 0.
     int readSKDCfg(uint8_t address, CReplyRecord& record);
     int writeSKDCfg(uint8_t address, const uint8_t* cfg);  // CFG_SIZE bytes
+    // Stores the configuration record; no usable reply is reported as for backupSKDCrc.
     void backupSKDCfg(uint8_t address);
     int restoreSKDCfg(uint8_t address);
     int restoreMasterCfg(uint8_t masterAddress);

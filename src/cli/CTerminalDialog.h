@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/Cli.h"
 #include "platform/DialogLink.h"
 
 #include <optional>
@@ -7,15 +8,15 @@
 
 class CProtocol;
 
-// The terminal as the job's dialog thread: status lines go to standard output, message
-// boxes to standard error; the file is the one named on the command line; the password and
-// the SKD choice come from the options or, for the password, from the terminal.
+// The terminal as the job's dialog thread: status lines go to io.out, message boxes to io.err;
+// the file is the one named on the command line; the password and the SKD choice come from
+// the options or, for the password, from the terminal.
 class CTerminalDialog : public CDirectDialogLink
 {
 public:
     enum SkdChoice { AllSkds, NoSkd, MasterSkd };
 
-    CTerminalDialog(CProtocol* job, std::string file);
+    CTerminalDialog(CProtocol* job, std::string file, const CliIo& io);
 
     // A password given up front (from --password-file); none: ask on the terminal.
     void setPassword(std::optional<std::string> password) { m_password = std::move(password); }
@@ -40,11 +41,13 @@ private:
 
     CProtocol* m_job;
     std::string m_file;
+    CliIo m_io;
     std::optional<std::string> m_password;
     SkdChoice m_skdChoice = AllSkds;
     int m_master = 0;
     bool m_choiceRefused = false;
 };
 
-// Reads a line from the terminal on standard input without echo. False at end of input.
-bool readHiddenLine(const std::string& prompt, std::string& line);
+// Reads a line from io.in with the terminal's echo off, the prompt on io.err. False at end
+// of input.
+bool readHiddenLine(const CliIo& io, const std::string& prompt, std::string& line);

@@ -56,15 +56,20 @@ float CDataProtocol::getVersion()
     return 0.0f;
 }
 
-bool CDataProtocol::comparePassword(const std::string& bytes)
+bool CDataProtocol::comparePassword(const std::string& bytes, bool* replied)
 {
+    if (replied)
+        *replied = false;
     if (!m_network->sendFrame(CFrame::buildPasswordRequest(bytes))) {
         reportError("comparePassword", MSG_NETWORK_ERROR, m_network->getLastError(), m_messages);
         return false;
     }
     CFrame reply;
-    return readPackage(reply, CFrame::kShortHeader) && reply.getType() == CFrame::PasswordReply
-        && reply.getParameter() == gw::PASSWORD_ACCEPTED;
+    if (!readPackage(reply, CFrame::kShortHeader))
+        return false;
+    if (replied)
+        *replied = true;
+    return reply.getType() == CFrame::PasswordReply && reply.getParameter() == gw::PASSWORD_ACCEPTED;
 }
 
 bool CDataProtocol::askPassword()
@@ -84,8 +89,15 @@ bool CDataProtocol::askPassword()
     if (!utf8ToCp1252(typed, bytes))
         return false;
 
-    if (comparePassword(bytes))
+    bool replied = false;
+    if (comparePassword(bytes, &replied))
         return true;
+    // Without a reply the password was not refused: the connection is lost, and that has
+    // been reported already.
+    if (!replied) {
+        m_messages->post(MSG_CONNECTION_CLOSED);
+        return false;
+    }
     m_messages->post(MSG_PASSWORDS_DIFFER);
     m_messages->post(MSG_CONNECTION_CLOSED);
     if (m_dialog)
@@ -126,7 +138,9 @@ bool CDataProtocol::backupData(int index)
         return false;
     if (getObjectName(reply.getParameter()).empty())
         return false;
-    return saveObject(reply);
+    // The reply is stored under the object it names; one for another object leaves the object
+    // asked for missing from the backup.
+    return saveObject(reply) && reply.getParameter() == index;
 }
 
 bool CDataProtocol::saveObject(const CFrame& frame)

@@ -36,8 +36,10 @@ public:
 
     bool readPackage(CFrame& frame, uint8_t headerSize);
     float getVersion();  // 0.0 when no version was read
-    // bytes: the password as it goes on the wire, in Windows-1252.
-    bool comparePassword(const std::string& bytes);
+    // bytes: the password as it goes on the wire, in Windows-1252. True when the gateway
+    // accepted it. *replied tells a refusal (true) from a request not sent or a reply not
+    // read (false, already reported).
+    bool comparePassword(const std::string& bytes, bool* replied = nullptr);
     bool askPassword();
     // The prompt's answer: " " + the typed password, or "AskForPwd=IDCANCEL".
     void setPassword(const std::string& answer) { m_password = answer; }

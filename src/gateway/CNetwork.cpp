@@ -7,6 +7,16 @@
 
 #include <climits>
 
+namespace {
+
+// Failures after which a connected stream is gone for good.
+bool connectionLost(int error)
+{
+    return error == SOCK_RESET || error == SOCK_ABORTED || error == SOCK_TIMED_OUT;
+}
+
+}  // namespace
+
 CNetwork::CNetwork() = default;
 
 CNetwork::~CNetwork() = default;
@@ -92,9 +102,12 @@ int CNetwork::receiveSome(uint8_t* buffer, size_t length, const CTimer& deadline
     for (;;) {
         int error = SOCK_NOT_SOCKET;
         const long n = m_socket.receive(buffer, length, &error);
-        if (n >= 0)
+        if (n >= 0) {
+            if (n == 0 && length > 0)
+                endedByPeer(0);
             return static_cast<int>(n);
-        m_lastError = error;
+        }
+        m_lastError = endedByPeer(error);
         if (error != SOCK_WOULD_BLOCK || !deadline.isRunning())
             return -1;
         const bool connectPending = m_state == Connecting && m_connectError == SOCK_WOULD_BLOCK;
@@ -122,8 +135,7 @@ size_t CNetwork::receiveUntil(uint8_t* buffer, size_t length, const CTimer* dead
         if (n < 0)
             break;
         if (n == 0) {
-            // The peer ended the stream: the rest can never come.
-            pumpMessages();
+            // The peer ended the stream (and with it the connection): the rest can never come.
             m_lastError = SOCK_NOT_SOCKET;
             break;
         }
@@ -140,9 +152,11 @@ int CNetwork::receiveNow(uint8_t* buffer, size_t length)
     int error = SOCK_NOT_SOCKET;
     const long n = m_socket.receive(buffer, length, &error);
     if (n < 0) {
-        m_lastError = error;
+        m_lastError = endedByPeer(error);
         return -1;
     }
+    if (n == 0 && length > 0)
+        endedByPeer(0);
     return static_cast<int>(n);
 }
 
@@ -159,7 +173,7 @@ bool CNetwork::sendAll(const uint8_t* data, size_t length, uint32_t timeoutMs)
             continue;
         }
         if (n < 0 && error != SOCK_WOULD_BLOCK) {
-            m_lastError = error;
+            m_lastError = endedByPeer(error);
             return false;
         }
         if (!timer.isRunning()) {
@@ -181,10 +195,21 @@ void CNetwork::pumpMessages()
         if (m_socket.waitFor(sock::Writable, std::chrono::nanoseconds::zero()) != 0)
             OnConnect(m_socket.takePendingError());
     } else if (m_state == Connected) {
-        // The close event comes only once everything the peer sent has been read.
-        if (m_socket.peerClosed())
-            OnClose(0);
+        // The close event: after the end of the stream once everything the peer sent has been
+        // read, or after a reset.
+        int error = 0;
+        if (m_socket.peerClosed(&error))
+            OnClose(error);
     }
+}
+
+int CNetwork::endedByPeer(int error)
+{
+    if (m_state != Connected || !(error == 0 || connectionLost(error)))
+        return error;
+    // Seen by a receive or send before the close event was handled: the same end.
+    OnClose(error);
+    return SOCK_NOT_SOCKET;
 }
 
 void CNetwork::OnConnect(int error)

@@ -13,6 +13,9 @@ class CTimer;
 // Every wait blocks in the socket's readiness wait for the remaining time of its CTimer; nothing spins.
 // Connect-completed and closed events come from socket readiness and take effect in
 // pumpMessages(), as the window-message notifications of the original platform did.
+// The peer's end of the stream and a reset of the connection both end it as the close event
+// does (state Closed, the socket gone): whichever sees it first, the close event or a receive
+// or send, the operations from then on fail with 10038.
 class CNetwork
 {
 public:
@@ -27,8 +30,9 @@ public:
     bool connect(const std::string& address, uint16_t port, uint32_t timeoutMs);
     bool disconnect();
 
-    // Up to length bytes within timeoutMs: the count (0 at end of stream) or -1 with lastError set
-    // (10035 when the time ran out, 10038 after the peer closed).
+    // Up to length bytes within timeoutMs: the count (0 at end of stream, which closes the
+    // connection) or -1 with lastError set (10035 when the time ran out, 10038 after the peer
+    // closed or reset the connection).
     int receiveSome(uint8_t* buffer, size_t length, uint32_t timeoutMs);
     // The same, waiting no longer than deadline's remaining time.
     int receiveSome(uint8_t* buffer, size_t length, const CTimer& deadline);
@@ -61,6 +65,10 @@ protected:
     int m_lastError = 0;
 
 private:
+    // A receive that found the end of the stream (error 0) or a send or receive that failed
+    // with error: when that ends a connected stream, handles it as the close event and
+    // answers 10038, as the failure reads from then on; else answers error.
+    int endedByPeer(int error);
     // deadline null: a fresh time-out of timeoutMs for every receive.
     size_t receiveUntil(uint8_t* buffer, size_t length, const CTimer* deadline, uint32_t timeoutMs);
 };

@@ -61,9 +61,16 @@ public:
     long receive(uint8_t* buffer, size_t length, int* error);
     long send(const uint8_t* data, size_t length, int* error);
 
-    // True when the peer has ended the stream and nothing unread is left; false while data
-    // is waiting, the stream is open, or the socket has an error (the next receive reports it).
-    bool peerClosed() const;
+    // Whether the connection has ended from the peer's side, seen without waiting (the close
+    // event): true when the peer has ended the stream and nothing unread is left (*error 0),
+    // or when the connection has been reset or has otherwise failed (*error the socket code
+    // of the failure, e.g. 10054; the pending error is taken). Either way nothing more can
+    // come, and the caller closes the socket. False while data is waiting or the stream is
+    // open, and on a socket that is not open.
+    // Contract change: a reset used to answer false and was left for the next receive to
+    // report; it now answers true like the end of the stream, so that the connection ends
+    // in both cases (a backend peeks with a non-blocking receive: 0 or a reset both end it).
+    bool peerClosed(int* error = nullptr) const;
 
 private:
     // Wide enough for a descriptor or a socket handle; -1 is no socket on every platform.

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -210,6 +212,22 @@ TEST_F(FileManager, FailedSaveIsReportedWithErrno)
     EXPECT_EQ(fm->getLastError(), ENOENT);
     EXPECT_FALSE(fm->flush());  // still unsaved
     EXPECT_EQ(fm->getLastError(), ENOENT);
+}
+
+TEST_F(FileManager, FailedSaveIsNotTriedAgainWhenTheManagerIsDeleted)
+{
+    // A folder stands where the file goes, so the save fails and the caller is told. By the
+    // time the manager is deleted a save would succeed, but nobody could report its outcome.
+    const std::string file = path("later.mrk");
+    ASSERT_TRUE(std::filesystem::create_directory(file));
+    CFileManager* fm = getFileManager();
+    fm->open(file);
+    fm->setInt("Global.Version", 108);
+    EXPECT_FALSE(fm->flush());
+    EXPECT_EQ(fm->getLastError(), EISDIR);
+    ASSERT_TRUE(std::filesystem::remove(file));
+    delete fm;
+    EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 TEST_F(FileManager, UnsavedIntegersReachTheDiskWhenTheManagerIsDeleted)

@@ -73,6 +73,14 @@ TEST_F(BusExchange, PresenceProbeAnswers)
              }
          },
          1},
+        {"reply without its STX",
+         [](ScriptedPeer& p) {
+             p.readMessage();
+             Bytes message = reply(0xC1, 0x02, {0x00});
+             message[4] = 0x00;
+             p.write(message);
+         },
+         0},
         {"reply from another station",
          [](ScriptedPeer& p) {
              p.readMessage();
@@ -97,29 +105,25 @@ TEST_F(BusExchange, UnusableReplyHeaderIsNoReply)
     struct Case {
         const char* name;
         ScriptedPeer::Script script;
-        bool reported;  // 162 for backupSKDCrc
     } cases[] = {
         {"header cut short by close",
          [](ScriptedPeer& p) {
              p.readMessage();
              p.write({0x01, 0x01});
              p.closeConnection();
-         },
-         true},
+         }},
         {"header announcing more than a message holds",
          [](ScriptedPeer& p) {
              p.readMessage();
              Bytes big{0x01, 0x01, 0x58, 0x02};  // 600
              big.resize(4 + 600, 0x00);
              p.write(big);
-         },
-         true},
+         }},
         {"header announcing an empty frame",
          [](ScriptedPeer& p) {
              p.readMessage();
              p.write({0x01, 0x01, 0x00, 0x00});
-         },
-         false},
+         }},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -130,8 +134,53 @@ TEST_F(BusExchange, UnusableReplyHeaderIsNoReply)
         delete getKandoNetwork();
         EXPECT_FALSE(getFileManager()->containsKey("SKD48.CRC"));
         EXPECT_FALSE(getFileManager()->containsKey("SKD1.CRC"));
-        EXPECT_EQ(anyLineContains("ERROR -- backupSKDCrc (Error: ¡El SKD 1 no responde!"), c.reported);
+        EXPECT_TRUE(anyLineContains("ERROR -- backupSKDCrc (Error: ¡El SKD 1 no responde!"));
     }
+}
+
+// A CRC or configuration reply that cannot be stored is no reply: the backup is reported as
+// lacking the record instead of going on without it in silence.
+TEST_F(BusExchange, UnusableRecordReplyIsReportedAsNoReply)
+{
+    auto badChecksum = [](Bytes message) {
+        message[message.size() - 2] ^= 0x40;
+        return message;
+    };
+    struct Case {
+        const char* name;
+        bool cfg;          // backupSKDCfg, else backupSKDCrc
+        Bytes reply;
+        const char* key;   // the key stored; null: nothing stored and the SKD reported
+    } cases[] = {
+        {"CRC with a wrong checksum", false, badChecksum(reply(0xC1, 0x06, {1, 2, 3, 4, 5})), nullptr},
+        {"CRC without data", false, reply(0xC1, 0x06, {}), nullptr},
+        {"CRC from another station", false, reply(0xC2, 0x06, {1, 2, 3, 4, 5}), "SKD2.CRC"},
+        {"configuration: silence", true, {}, nullptr},
+        {"configuration with a wrong checksum", true, badChecksum(reply(0xC1, 0x5E, {1, 2, 3, 4, 5})), nullptr},
+        {"configuration of 4 bytes", true, reply(0xC1, 0x5E, {1, 2, 3, 4}), nullptr},
+        {"configuration of 7 bytes", true, reply(0xC1, 0x5E, {1, 2, 3, 4, 5, 6, 7}), "SKD1.CFG"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_dialog.clear();
+        getFileManager()->open(m_temp.path(std::string(c.name) + ".mrk"));
+        auto peer = connectTo([&](ScriptedPeer& p) {
+            p.readMessage();
+            p.write(c.reply);
+        });
+        if (c.cfg)
+            m_protocol.backupSKDCfg(0xC1);
+        else
+            m_protocol.backupSKDCrc(0xC1);
+        peer.reset();
+        delete getKandoNetwork();
+
+        const std::string call = c.cfg ? "backupSKDCfg" : "backupSKDCrc";
+        EXPECT_EQ(anyLineContains("ERROR -- " + call + " (Error: ¡El SKD 1 no responde!"), c.key == nullptr);
+        for (const char* key : {"SKD1.CRC", "SKD2.CRC", "SKD1.CFG", "SKD48.CRC", "SKD48.CFG"})
+            EXPECT_EQ(getFileManager()->containsKey(key), c.key && std::string(c.key) == key) << key;
+    }
+    EXPECT_EQ(linesWith("ERROR"), 0) << "the last case stores its record";
 }
 
 // A read reply that is not the chunk asked for counts as no reply: nothing of it reaches the

@@ -120,6 +120,10 @@ TEST(BusFrame, ParseReplyValidity)
     const Bytes empty = sim::wire::busFrame(0xF0, 0x02, 0xC2, {});
     Bytes badSum = escapedData;
     badSum[badSum.size() - 2] ^= 0x40;
+    auto withFirstByte = [](Bytes frame, uint8_t first) {
+        frame[0] = first;
+        return frame;
+    };
     struct Case {
         const char* name;
         Bytes frame;
@@ -136,6 +140,9 @@ TEST(BusFrame, ParseReplyValidity)
         {"only an escaped ETX", {0x02, 0xC1, 0x02, 0xF0, 0x10, 0x03, 0x3A}, false, {}},
         {"DLE as the last byte", {0x02, 0xC1, 0x02, 0xF0, 0x4D, 0x10}, false, {}},
         {"fewer than five bytes", {0x02, 0xC1, 0x3F, 0x03}, false, {}},
+        {"00 instead of STX", withFirstByte(empty, 0x00), false, {}},
+        {"ETX instead of STX", withFirstByte(empty, 0x03), false, {}},
+        {"DLE instead of STX", withFirstByte(empty, 0x10), false, {}},
         {"empty", {}, false, {}},
     };
     for (const Case& c : cases) {

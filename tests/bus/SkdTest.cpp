@@ -204,9 +204,10 @@ TEST_F(SkdJob, SilentSkd)
 
     EXPECT_EQ(requests(0x03, 0xC1), 6);
     EXPECT_EQ(requests(0x04, 0xC1), 0);
-    EXPECT_EQ(linesWith("Error: ¡El SKD 1 no responde!"), 3);  // compDB, transfer, CRC
+    EXPECT_EQ(linesWith("Error: ¡El SKD 1 no responde!"), 4);  // compDB, transfer, configuration, CRC
     // The report names the SKD and carries the time-out, not the connect error.
     EXPECT_EQ(linesWith("ERROR -- compDB (Error: ¡El SKD 1 no responde! -> Error inespecífico.[10035])"), 1);
+    EXPECT_EQ(linesWith("ERROR -- backupSKDCfg (Error: ¡El SKD 1 no responde!"), 1);
     EXPECT_EQ(linesWith("ERROR -- backupSKDCrc (Error: ¡El SKD 1 no responde!"), 1);
     EXPECT_TRUE(getFileManager()->containsKey("SKD64.DataLength"));
     EXPECT_EQ(getFileManager()->getInt("SKD64.DataLength"), 0);

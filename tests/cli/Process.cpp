@@ -11,7 +11,6 @@
 #include <atomic>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -20,16 +19,6 @@ namespace testsupport {
 
 namespace {
 std::atomic<int> g_serial{0};
-}
-
-std::vector<std::string> splitLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line))
-        lines.push_back(line);
-    return lines;
 }
 
 Process::Process(const std::vector<std::string>& args, const std::string& outputDir, const std::string& stdinText,

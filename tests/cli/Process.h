@@ -42,6 +42,4 @@ private:
     std::string m_inPath;
 };
 
-std::vector<std::string> splitLines(const std::string& text);
-
 }  // namespace testsupport

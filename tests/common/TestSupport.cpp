@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 
 namespace testsupport {
@@ -160,6 +161,16 @@ bool writeFile(const std::string& path, const std::string& content)
     out << content;
     out.close();
     return !out.fail();
+}
+
+std::vector<std::string> splitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+        lines.push_back(line);
+    return lines;
 }
 
 std::vector<std::string> folderEntries(const std::string& folder)

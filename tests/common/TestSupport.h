@@ -84,6 +84,8 @@ std::string utf8Name(const std::filesystem::path& path);
 std::string readFile(const std::string& path);
 // Replaces the file with content; false when it did not all get written.
 bool writeFile(const std::string& path, const std::string& content);
+// The lines of a text, without their line ends.
+std::vector<std::string> splitLines(const std::string& text);
 // The names in a folder, sorted.
 std::vector<std::string> folderEntries(const std::string& folder);
 

@@ -144,6 +144,60 @@ TEST_F(DataNetworkTest, HeaderCutByCloseFailsWithNotASocket)
     EXPECT_EQ(net.getLastError(), 10038);
 }
 
+// However the peer ends the connection, it ends as on the close event: later receives and
+// sends fail as on a closed socket, and the clean-up sends no close request into it.
+TEST(DataNetworkEnd, PeerThatClosesOrResetsEndsTheConnection)
+{
+    testsupport::ScopedTimeScale scale{0.001};
+    enum End { Close, Reset, CloseThenReset };
+    const struct Case {
+        const char* what;
+        End end;
+        bool sendFirst;  // a send, not a receive, is the first to meet the end
+    } cases[] = {
+        {"end of stream", Close, false},
+        {"reset", Reset, false},
+        {"end of stream, then a reset", CloseThenReset, false},
+        {"end of stream, then a reset, met by a send", CloseThenReset, true},
+    };
+    int n = 20;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string address = testsupport::loopbackAddress(n++);
+        TinyPeer peer;
+        ASSERT_TRUE(peer.listen(address, kPort));
+        CDataNetwork net;
+        ASSERT_TRUE(net.connect(address, kPort, 2000));
+        ASSERT_TRUE(peer.accept());
+        if (c.end == Reset) {
+            peer.resetClient();
+        } else {
+            peer.closeClient();
+        }
+        if (c.end == CloseThenReset) {
+            // The closed peer answers a request with a reset.
+            ASSERT_TRUE(net.sendFrame(CFrame::buildVersionRequest()));
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+
+        if (c.sendFirst) {
+            EXPECT_FALSE(net.sendFrame(CFrame::buildVersionRequest()));
+        } else {
+            CFrame frame;
+            EXPECT_EQ(net.receiveHeader(frame, 3, 120000), -1);
+        }
+        EXPECT_EQ(net.getLastError(), 10038);
+        EXPECT_EQ(net.getState(), CNetwork::Closed);
+        uint8_t byte = 0;
+        EXPECT_EQ(net.receiveSome(&byte, 1, 120000), -1);
+        EXPECT_EQ(net.getLastError(), 10038);
+        EXPECT_FALSE(net.sendFrame(CFrame::buildVersionRequest()));
+        EXPECT_EQ(net.getLastError(), 10038);
+        EXPECT_FALSE(net.closeConnection());
+        EXPECT_EQ(net.getLastError(), ERR_ALREADY_CLOSED);
+    }
+}
+
 TEST_F(DataNetworkTest, CloseConnection)
 {
     // Confirmed.

@@ -214,6 +214,40 @@ TEST_F(GatewayTest, PasswordDialogue)
     }
 }
 
+// A password that got no answer was not refused: the connection is reported lost, and
+// nothing tells the user the password was wrong.
+TEST_F(GatewayTest, PasswordWithoutReplyIsALostConnection)
+{
+    struct Case {
+        const char* what;
+        sim::Faults faults;
+        std::string report;
+    };
+    const Case cases[] = {
+        {"silence", [] { sim::Faults f; f.silentRequestType = 9; return f; }(), kNetError + "10035])"},
+        {"closed mid-reply", [] { sim::Faults f; f.closeMidFrameType = 9; return f; }(), kNetError + "10038])"},
+    };
+    int n = 30;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dialog.clear();
+        sim::Config config;
+        config.password = "geheim";
+        config.faults = c.faults;
+        startSimulator(n++, config);
+        dialog.onMessageHandler = [&](unsigned) -> long {
+            protocol->setPassword(" geheim");
+            return 1;
+        };
+        EXPECT_FALSE(protocol->askPassword());
+        EXPECT_EQ(dialog.lines(), (Lines{c.report, "Se ha cerrado la comunicación con el NEXO."}));
+        EXPECT_TRUE(dialog.boxes().empty());
+        dialog.onMessageHandler = nullptr;
+        delete getDataNetwork();
+        simulator.reset();
+    }
+}
+
 TEST_F(GatewayTest, BackupAndRestoreIntoAFreshGatewayAreByteIdentical)
 {
     const std::string path = file("gateway.mrk");
@@ -346,6 +380,8 @@ TEST_F(GatewayTest, BackupRepliesThatAreNotAnObject)
         {"error reply cut short", {1, 2, 1, 5, 0, 0, 0, 9}, true, {kNetError + "10038])", errorReply("backupData", 1)}},
         {"error reply of unknown kind", {1, 2, 7, 1, 0, 0, 0, 9}, false, {}},
         {"object index 4", {1, 4, 4, 1, 0, 0, 0, 9}, false, {}},
+        // Stored under the object it names, but the one asked for is still missing.
+        {"another object", {1, 4, 2, 1, 0, 0, 0, 9}, false, {}},
         {"length of 4 GiB", {1, 4, 0, 0xFF, 0xFF, 0xFF, 0xFF}, false, {kNetError + "100002])"}},
     };
     int n = 80;

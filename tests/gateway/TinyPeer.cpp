@@ -48,6 +48,11 @@ void TinyPeer::closeClient()
     closeFd(m_client);
 }
 
+void TinyPeer::resetClient()
+{
+    portable::resetSocket(m_client);
+}
+
 void TinyPeer::closeListener()
 {
     closeFd(m_listener);

@@ -27,6 +27,8 @@ public:
     // Reads exactly n bytes within timeout; fewer when the time ran out or the peer closed.
     std::vector<uint8_t> read(size_t n, std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
     void closeClient();
+    // Closes the accepted connection with a reset instead of an orderly end.
+    void resetClient();
     void closeListener();
 
 private:

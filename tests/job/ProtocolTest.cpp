@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <thread>
 
@@ -119,8 +120,8 @@ protected:
         return result;
     }
 
-    // 60 s + 10 s of pauses take 35 ms.
-    testsupport::ScopedTimeScale m_scale{0.0005};
+    // 60 s + 10 s of pauses take 140 ms; a 120 s reply wait is 240 ms, room enough for a loaded machine.
+    testsupport::ScopedTimeScale m_scale{0.002};
     testsupport::ScopedTempDir m_temp{"nexo-job"};
 };
 
@@ -144,6 +145,28 @@ TEST_F(ProtocolTest, JobThatNeverStartsFreesWhatInitMade)
     }
     EXPECT_TRUE(dialog.messages().empty());
     delete getFileManager();
+}
+
+TEST_F(ProtocolTest, JobDeletedFromItsOwnEndNotice)
+{
+    // The end notice runs on the worker itself here. Once it has deleted the job, the
+    // thread must not touch the job again: the sanitizer build sees any write into it.
+    FakeDialog dialog;
+    std::promise<void> threadEnd;
+    std::future<void> ended = threadEnd.get_future();
+    auto* job = new CProtocol;
+    dialog.onMessageHandler = [&](unsigned message) -> long {
+        if (message == WM_JOB_DONE) {
+            threadEnd.set_value_at_thread_exit();
+            delete job;
+        }
+        return 1;
+    };
+    // No file is chosen, so the job ends at once.
+    job->init(&dialog, &dialog, CProtocol::Backup, "127.0.0.1");
+    ASSERT_TRUE(job->start());
+    EXPECT_EQ(ended.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    EXPECT_EQ(dialog.messages(), std::vector<unsigned>{WM_JOB_DONE});
 }
 
 TEST_F(ProtocolTest, UnusableAddressIsReportedAndNothingElseHappens)
@@ -224,6 +247,37 @@ TEST_F(ProtocolTest, FailedFinalSaveFailsTheJob)
     EXPECT_EQ(r.lines.back().find("flush"), r.lines.back().find("ERROR -- ") + 9) << r.lines.back();
     EXPECT_EQ(r.messages, std::vector<unsigned>{WM_JOB_DONE});
     EXPECT_FALSE(r.succeeded);
+}
+
+TEST_F(ProtocolTest, BackupLackingAnSkdRecordFails)
+{
+    struct Case {
+        const char* what;
+        uint8_t code;  // whose first reply to every SKD fails its check
+        const char* key;
+    };
+    const std::vector<Case> cases = {
+        {"configuration", bus::CMD_READ_CFG, "SKD1.CFG"},
+        {"CRC", bus::CMD_READ_CRC, "SKD1.CRC"},
+    };
+    int n = 50;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Faults faults;
+        faults.badChecksumCode = c.code;
+        faults.badChecksumIndex = 1;
+        auto simulator = startSimulator(n++, 108, faults);
+        const std::string path = file(std::string(c.what) + ".mrk");
+        const JobResult r = runJob(CProtocol::Backup, simulator->config().address, path);
+        EXPECT_EQ(r.outcome, CProtocol::Completed);
+        EXPECT_FALSE(r.succeeded);
+
+        CFileManager* fm = getFileManager();
+        fm->open(path);
+        EXPECT_TRUE(fm->containsKey("SKD1.Data"));
+        EXPECT_FALSE(fm->containsKey(c.key));
+        delete fm;
+    }
 }
 
 TEST_F(ProtocolTest, PasswordCancelledOrRefusedClosesTheGateway)

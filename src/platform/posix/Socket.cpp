@@ -190,21 +190,36 @@ long Socket::send(const uint8_t* data, size_t length, int* error)
     return static_cast<long>(n);
 }
 
-bool Socket::peerClosed() const
+bool Socket::peerClosed(int* error) const
 {
+    if (error)
+        *error = 0;
     if (!isOpen())
         return false;
     pollfd p{fd(m_handle), static_cast<short>(POLLIN | POLLRDHUP), 0};
     if (::poll(&p, 1, 0) <= 0)
         return false;
-    // A pending error is left for the next receive, which reports it with its own code.
-    if (p.revents & POLLERR)
-        return false;
+    // On a connected stream socket a pending error (a reset, a retransmission time-out)
+    // means the connection is gone.
+    if (p.revents & POLLERR) {
+        int value = 0;
+        socklen_t size = sizeof value;
+        if (::getsockopt(fd(m_handle), SOL_SOCKET, SO_ERROR, &value, &size) == 0 && value != 0) {
+            if (error)
+                *error = socketErrorFromErrno(value);
+            return true;
+        }
+    }
     uint8_t byte;
     ssize_t n;
     do {
         n = ::recv(fd(m_handle), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
     } while (n < 0 && errno == EINTR);
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+        if (error)
+            *error = socketErrorFromErrno(errno);
+        return true;
+    }
     return n == 0;
 }
 

@@ -235,15 +235,26 @@ long Socket::send(const uint8_t* data, size_t length, int* error)
     return n;
 }
 
-bool Socket::peerClosed() const
+bool Socket::peerClosed(int* error) const
 {
+    if (error)
+        *error = 0;
     if (!isOpen())
         return false;
-    // One peek on the non-blocking socket tells it all: 0 only at the end of the stream; data,
-    // would block or an error (left for the next receive to report with its own code) are not.
-    // Every Winsock call is a trip into the system (under Wine, to its server): no select first.
+    // One peek on the non-blocking socket tells it all: 0 at the end of the stream, a failure
+    // other than would block for a reset. Every Winsock call is a trip into the system (under
+    // Wine, to its server), so there is no select first.
     char byte;
-    return ::recv(native(m_handle), &byte, 1, MSG_PEEK) == 0;
+    const int n = ::recv(native(m_handle), &byte, 1, MSG_PEEK);
+    if (n == SOCKET_ERROR) {
+        const int code = ::WSAGetLastError();
+        if (code == WSAEWOULDBLOCK)
+            return false;
+        if (error)
+            *error = code;
+        return true;
+    }
+    return n == 0;
 }
 
 }  // namespace sock

@@ -1,0 +1,277 @@
+// nexo-backup-cli: one backup or restore job from a terminal.
+#include "cli/Cli.h"
+
+#include "backupfile/CProperty.h"
+#include "cli/CTerminalDialog.h"
+#include "cli/CompiledLanguages.h"
+#include "cli/Terminal.h"
+#include "job/CMessage.h"
+#include "job/CProtocol.h"
+#include "platform/Encoding.h"
+#include "platform/Language.h"
+#include "platform/Resources.h"
+#include "platform/TimeScale.h"
+#include "resources/Version.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <istream>
+#include <ostream>
+#include <optional>
+#include <string>
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+struct Options {
+    std::string address;
+    std::string file;
+    std::string passwordFile;
+    std::string skd = "all";
+    double timeScale = 1.0;
+};
+
+int usageError(const CliIo& io, const std::string& text)
+{
+    io.err << "nexo-backup-cli: " << text << '\n' << std::flush;
+    return kExitUsage;
+}
+
+// The first line of the file ("-": the tool's input), without its line end.
+bool readPasswordFile(const CliIo& io, const std::string& path, std::string& password, std::string& error)
+{
+    std::string line;
+    if (path == "-" && io.terminal.isInteractive()) {
+        // Typed, not piped: without echo like the prompt. End of input is no password at all.
+        if (!readHiddenLine(io, "Gateway password: ", line)) {
+            error = "no password was read from standard input";
+            return false;
+        }
+    } else if (path == "-") {
+        std::getline(io.in, line);
+        if (io.in.bad()) {
+            error = "cannot read the password from standard input";
+            return false;
+        }
+    } else {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            error = "cannot read the password file " + path;
+            return false;
+        }
+        std::getline(in, line);
+        if (in.bad()) {
+            error = "cannot read the password file " + path;
+            return false;
+        }
+    }
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    std::string bytes;
+    if (!utf8ToCp1252(line, bytes)) {
+        error = "the password holds a character the gateway cannot take "
+                "(only Windows-1252 characters are possible)";
+        return false;
+    }
+    password = line;
+    return true;
+}
+
+// Refuses, before anything connects, a file the job could not use.
+bool checkFile(int jobMode, const std::string& file, std::string& error)
+{
+    if (jobMode == CProtocol::Restore) {
+        std::error_code ignored;
+        const std::filesystem::file_status status = std::filesystem::status(file, ignored);
+        if (!std::filesystem::exists(status)) {
+            error = "the backup file " + file + " does not exist";
+            return false;
+        }
+        if (!std::filesystem::is_regular_file(status) || !std::ifstream(file, std::ios::binary)) {
+            error = "the backup file " + file + " cannot be read";
+            return false;
+        }
+        return true;
+    }
+    // The same checks the save makes, so a backup that could not be saved never starts.
+    switch (const int saveError = CProperty::checkSaveTarget(file)) {
+    case 0:
+        return true;
+    case EISDIR:
+    case EINVAL:
+        error = file + " is not a file";
+        return false;
+    case ENOENT:
+    case ENOTDIR:
+        error = "the folder of " + file + " does not exist";
+        return false;
+    default:
+        error = "the backup file " + file + " may not be written (" + std::strerror(saveError) + ")";
+        return false;
+    }
+}
+
+// The user's language, from the catalogues compiled into the tool, answers the status texts
+// while the tool runs. Every file of the language table is compiled in (a test holds it), so
+// there is always one: the user's or the default language's.
+class ScopedLanguage
+{
+public:
+    ScopedLanguage() : m_previous(activeResources())
+    {
+        if (const CompiledCatalogue* catalogue = catalogueForLanguage(lang::userLanguageId())) {
+            m_module.emplace(*catalogue);
+            setActiveResources(&*m_module);
+        }
+    }
+    ~ScopedLanguage()
+    {
+        if (m_module)
+            setActiveResources(m_previous);
+    }
+    ScopedLanguage(const ScopedLanguage&) = delete;
+    ScopedLanguage& operator=(const ScopedLanguage&) = delete;
+
+private:
+    const CResourceModule* m_previous;
+    std::optional<CCompiledLanguage> m_module;
+};
+
+// The --time-scale of one run; the caller's scale comes back afterwards.
+class ScopedTimeScale
+{
+public:
+    explicit ScopedTimeScale(double scale) : m_previous(timeScale()) { setTimeScale(scale); }
+    ~ScopedTimeScale() { setTimeScale(m_previous); }
+    ScopedTimeScale(const ScopedTimeScale&) = delete;
+    ScopedTimeScale& operator=(const ScopedTimeScale&) = delete;
+
+private:
+    double m_previous;
+};
+
+// A tool that never reads a terminal: its input is a pipe or a file.
+class CNoTerminal : public CTerminal
+{
+public:
+    bool isInteractive() override { return false; }
+    void echoOff() override {}
+    void echoOn() override {}
+};
+
+void addJobOptions(CLI::App* command, Options& o)
+{
+    command->add_option("ADDRESS", o.address, "The gateway's address: a dotted IPv4 address or a host name (at most 16 characters)")
+        ->required();
+    command->add_option("FILE", o.file, "The backup file")->required();
+    command->add_option("--password-file", o.passwordFile,
+                        "Read the gateway password from the first line of PATH (- reads standard input). "
+                        "Without it the password is asked on the terminal when the gateway wants one")
+        ->type_name("PATH");
+    command->add_option("--time-scale", o.timeScale,
+                        "Multiply every pause and time-out by F; for use with the simulator only "
+                        "(time-outs never drop below 50 ms)")
+        ->type_name("F")
+        ->check(CLI::PositiveNumber);
+}
+
+}  // namespace
+
+int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err)
+{
+    CNoTerminal pipe;
+    return runCli(args, {in, out, err, pipe});
+}
+
+int runCli(const std::vector<std::string>& args, const CliIo& io)
+{
+    Options o;
+    CLI::App app{"Backs up or restores a NEXO gateway and the SKD modules behind it."};
+    app.set_version_flag("--version", kProgramVersion);
+    app.footer("Status lines go to standard output, message boxes to standard error.\n"
+               "Exit status: 0 the job completed without an error, 1 it failed, 2 bad usage.");
+    app.require_subcommand(1, 1);
+    CLI::App* backup = app.add_subcommand("backup", "Gateway (and SKDs) to FILE");
+    CLI::App* restore = app.add_subcommand("restore", "FILE to the gateway (and SKDs)");
+    addJobOptions(backup, o);
+    addJobOptions(restore, o);
+    backup->add_option("--skd", o.skd, "Which SKDs to back up: all (default), none, or N: master N only, "
+                                       "when every SKD holds the same data")
+        ->type_name("all|none|N");
+
+    try {
+        std::vector<const char*> argv;
+        for (const std::string& a : args)
+            argv.push_back(a.c_str());
+        if (argv.empty())
+            argv.push_back("nexo-backup-cli");
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e, io.out, io.err);
+        io.out.flush();
+        io.err.flush();
+        return code == 0 ? kExitOk : kExitUsage;
+    }
+
+    const int jobMode = backup->parsed() ? CProtocol::Backup : CProtocol::Restore;
+
+    CTerminalDialog::SkdChoice skdChoice = CTerminalDialog::AllSkds;
+    int master = 0;
+    if (o.skd == "none") {
+        skdChoice = CTerminalDialog::NoSkd;
+    } else if (o.skd != "all") {
+        if (o.skd.size() != 1 || o.skd[0] < '1' || o.skd[0] > '8')
+            return usageError(io, "--skd takes all, none or an SKD number from 1 to 8");
+        skdChoice = CTerminalDialog::MasterSkd;
+        master = o.skd[0] - '0';
+    }
+
+    if (o.address.empty())
+        return usageError(io, "the address is empty");
+    if (o.address.size() > CProtocol::kMaxAddressLength)
+        return usageError(io, "the address " + o.address + " is longer than 16 characters");
+    if (!std::isfinite(o.timeScale) || o.timeScale <= 0)
+        return usageError(io, "--time-scale takes a number above 0");
+    std::string error;
+    if (!checkFile(jobMode, o.file, error))
+        return usageError(io, error);
+
+    std::optional<std::string> password;
+    if (!o.passwordFile.empty()) {
+        std::string text;
+        if (!readPasswordFile(io, o.passwordFile, text, error))
+            return usageError(io, error);
+        password = text;
+    }
+
+    ScopedTimeScale scale(o.timeScale);
+    ScopedLanguage language;
+
+    int status = kExitFailed;
+    {
+        CProtocol job;
+        CTerminalDialog terminal(&job, o.file, io);
+        terminal.setPassword(password);
+        terminal.setSkdChoice(skdChoice, master);
+        CMessage::getInstance()->setListBox(&terminal);
+
+        job.init(&terminal, &terminal, jobMode, o.address);
+        if (!job.start()) {
+            io.err << "nexo-backup-cli: the job could not be started\n" << std::flush;
+        } else {
+            job.join();
+            status = job.succeeded() && !terminal.choiceRefused() ? kExitOk : kExitFailed;
+        }
+        CMessage::getInstance()->setListBox(nullptr);
+    }
+    CMessage::deleteInstance();
+    return status;
+}

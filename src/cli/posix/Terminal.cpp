@@ -1,0 +1,66 @@
+// The POSIX terminal: isatty and termios on standard input.
+#include "cli/Terminal.h"
+
+#include <termios.h>
+#include <unistd.h>
+
+#include <csignal>
+
+namespace {
+
+struct termios g_savedTerminal;
+volatile sig_atomic_t g_echoOff = 0;
+
+void restoreEcho()
+{
+    if (g_echoOff) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
+        g_echoOff = 0;
+    }
+}
+
+// An interrupt while the echo is off must not leave the terminal without echo.
+void onInterrupt(int sig)
+{
+    restoreEcho();
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
+
+class CPosixTerminal : public CTerminal
+{
+public:
+    bool isInteractive() override { return ::isatty(STDIN_FILENO) != 0; }
+
+    void echoOff() override
+    {
+        const bool terminal = tcgetattr(STDIN_FILENO, &g_savedTerminal) == 0;
+        m_oldInt = std::signal(SIGINT, onInterrupt);
+        m_oldTerm = std::signal(SIGTERM, onInterrupt);
+        if (terminal) {
+            struct termios quiet = g_savedTerminal;
+            quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+            quiet.c_lflag |= ECHONL;
+            g_echoOff = tcsetattr(STDIN_FILENO, TCSANOW, &quiet) == 0;
+        }
+    }
+
+    void echoOn() override
+    {
+        restoreEcho();
+        std::signal(SIGINT, m_oldInt);
+        std::signal(SIGTERM, m_oldTerm);
+    }
+
+private:
+    void (*m_oldInt)(int) = SIG_DFL;
+    void (*m_oldTerm)(int) = SIG_DFL;
+};
+
+}  // namespace
+
+CTerminal& systemTerminal()
+{
+    static CPosixTerminal terminal;
+    return terminal;
+}
