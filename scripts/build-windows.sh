@@ -21,7 +21,7 @@ source scripts/deps.sh
 nexo_install_deps "${NEXO_WINDOWS_PACKAGES[@]}"
 
 BUILD=${BUILD_DIR:-build-win}
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+cmake --no-warn-unused-cli -S . -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" -DNEXO_BUILD_GUI=OFF -DNEXO_BUILD_TESTS=ON \
   $(nexo_cmake_cache_args) >/dev/null
 
@@ -38,7 +38,7 @@ cmake --build "$BUILD" -j "${JOBS:-$(nproc)}" --target "${TARGETS[@]}"
 for target in "${TARGETS[@]}"; do
   exe="$BUILD/$target.exe"
   extra=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\tDLL Name: //p' |
-    grep -viE '^(kernel32|msvcrt|ws2_32|user32|advapi32|ucrtbase|api-ms-win-.*)\.dll$' || true)
+    grep -viE '^(kernel32|msvcrt|ws2_32|shell32|user32|advapi32)\.dll$' || true)
   if [[ -n $extra ]]; then
     echo "build-windows.sh: $exe needs DLLs that are not shipped: $extra" >&2
     exit 1

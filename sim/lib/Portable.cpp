@@ -6,11 +6,13 @@
 #include <windows.h>
 
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 #else
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -397,6 +399,18 @@ int waitFor(Socket socket, short events, std::chrono::nanoseconds timeout, const
         if (forever || steady_clock::now() >= deadline)
             return 0;
     }
+}
+
+void setEnvironment(const char* name, const char* value)
+{
+#ifdef _WIN32
+    ::_putenv_s(name, value ? value : "");
+#else
+    if (value)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
+#endif
 }
 
 #ifdef _WIN32

@@ -68,6 +68,9 @@ enum Events : short { Readable = 0x1, Writable = 0x2 };
 // -1 woken or failed. A socket of kNoSocket waits on the wake-up alone.
 int waitFor(Socket socket, short events, std::chrono::nanoseconds timeout, const WakeUp* wake);
 
+// Sets an environment variable of this process; nullptr removes it (on Windows so does "").
+void setEnvironment(const char* name, const char* value);
+
 // Ctrl-C and the like end the program's wait: blockStopSignals before any thread starts,
 // then waitForStopSignal on the main thread.
 void blockStopSignals();

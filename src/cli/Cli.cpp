@@ -39,6 +39,13 @@ struct Options {
     double timeScale = 1.0;
 };
 
+// Paths on the command line are UTF-8 on every platform; a plain string would be taken in the
+// local code page on Windows.
+std::filesystem::path pathOf(const std::string& utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 int usageError(const CliIo& io, const std::string& text)
 {
     io.err << "nexo-backup-cli: " << text << '\n' << std::flush;
@@ -62,7 +69,7 @@ bool readPasswordFile(const CliIo& io, const std::string& path, std::string& pas
             return false;
         }
     } else {
-        std::ifstream in(path, std::ios::binary);
+        std::ifstream in(pathOf(path), std::ios::binary);
         if (!in) {
             error = "cannot read the password file " + path;
             return false;
@@ -90,12 +97,12 @@ bool checkFile(int jobMode, const std::string& file, std::string& error)
 {
     if (jobMode == CProtocol::Restore) {
         std::error_code ignored;
-        const std::filesystem::file_status status = std::filesystem::status(file, ignored);
+        const std::filesystem::file_status status = std::filesystem::status(pathOf(file), ignored);
         if (!std::filesystem::exists(status)) {
             error = "the backup file " + file + " does not exist";
             return false;
         }
-        if (!std::filesystem::is_regular_file(status) || !std::ifstream(file, std::ios::binary)) {
+        if (!std::filesystem::is_regular_file(status) || !std::ifstream(pathOf(file), std::ios::binary)) {
             error = "the backup file " + file + " cannot be read";
             return false;
         }

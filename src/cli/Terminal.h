@@ -1,5 +1,9 @@
 #pragma once
 
+#include <istream>
+#include <string>
+#include <vector>
+
 // The terminal the tool's standard input may be: whether someone types there, and the echo of
 // what they type. The tool reaches it only through this interface, so tests can run the tool
 // in-process with a fake; each platform has its one implementation file (posix/Terminal.cpp).
@@ -14,7 +18,14 @@ public:
     // between puts the echo back before the program ends.
     virtual void echoOff() = 0;
     virtual void echoOn() = 0;
+    // One line typed there, without its line end, as UTF-8; false at the end of input. A
+    // console whose bytes are not UTF-8 (Windows) reads its own characters instead of in.
+    virtual bool readLine(std::istream& in, std::string& line) { return static_cast<bool>(std::getline(in, line)); }
 };
 
 // Standard input of this process.
 CTerminal& systemTerminal();
+
+// The program's arguments as UTF-8, as runCli takes them: argv itself on POSIX; on Windows,
+// where argv is in the local code page, the wide command line.
+std::vector<std::string> systemArguments(int argc, char** argv);
