@@ -2,10 +2,19 @@
 NEXO_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libcli11-dev
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
   xvfb xauth ccache)
+# The Windows build: the MinGW-w64 cross compiler with the posix thread model, GoogleTest's
+# sources (built with that compiler) and the header-only CLI11.
+NEXO_WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest libcli11-dev ccache)
+# Running the Windows programs: Wine with its 64-bit loader.
+NEXO_WINE_PACKAGES=(wine wine64)
 
+# nexo_install_deps [PACKAGE...]: installs those of the packages (default: NEXO_PACKAGES) that
+# are missing.
 nexo_install_deps() {
+  local wanted=("$@")
+  ((${#wanted[@]})) || wanted=("${NEXO_PACKAGES[@]}")
   local missing=()
-  for p in "${NEXO_PACKAGES[@]}"; do
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if ((${#missing[@]})); then

@@ -1,10 +1,10 @@
 // nexo-sim: the simulated gateway with its SKD modules, as a program for scripts and manual runs.
 
+#include "Portable.h"
 #include "Simulator.h"
 
 #include <CLI/CLI.hpp>
 
-#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -142,15 +142,7 @@ int main(int argc, char** argv)
     // Nobody reads the request log of a running program; kept, it would grow with every job.
     config.recordRequests = false;
 
-    // Signals are taken by sigwait below; the serving threads inherit the blocked mask. A shell
-    // starts background jobs with SIGINT ignored, and an ignored signal never reaches sigwait.
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    portable::blockStopSignals();
 
     sim::Simulator simulator(config);
     std::string error;
@@ -175,8 +167,7 @@ int main(int argc, char** argv)
         }
     }
 
-    int sig = 0;
-    sigwait(&signals, &sig);
+    portable::waitForStopSignal();
     simulator.stop();
     int status = 0;
     if (!saveDir.empty() && !simulator.saveState(saveDir)) {

@@ -1,22 +1,13 @@
 #include "Simulator.h"
 
+#include "Portable.h"
 #include "SimWire.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <optional>
@@ -114,6 +105,7 @@ bool readFile(const std::string& path, Bytes* out)
 
 bool writeFile(const std::string& path, const Bytes& data)
 {
+    std::error_code ignored;
     std::string tmp = path + ".tmp";
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
@@ -122,12 +114,14 @@ bool writeFile(const std::string& path, const Bytes& data)
         out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
         out.flush();
         if (!out) {
-            ::unlink(tmp.c_str());
+            out.close();
+            std::filesystem::remove(tmp, ignored);
             return false;
         }
     }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
-        ::unlink(tmp.c_str());
+    std::filesystem::rename(tmp, path, ignored);
+    if (ignored) {
+        std::filesystem::remove(tmp, ignored);
         return false;
     }
     return true;
@@ -135,20 +129,9 @@ bool writeFile(const std::string& path, const Bytes& data)
 
 bool makeDirs(const std::string& dir)
 {
-    std::string path;
-    std::stringstream parts(dir);
-    std::string part;
-    if (!dir.empty() && dir[0] == '/')
-        path = "/";
-    while (std::getline(parts, part, '/')) {
-        if (part.empty())
-            continue;
-        path += part + "/";
-        if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST)
-            return false;
-    }
-    struct stat st {};
-    return ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    return std::filesystem::is_directory(dir, error);
 }
 
 void normalizeSkd(SkdState& skd)
@@ -164,23 +147,15 @@ std::string skdList(const std::map<int, SkdState>& skds)
     return s;
 }
 
-// One accepted connection: non-blocking socket, every wait also watches the wake-up pipe.
+// One accepted connection: non-blocking socket, every wait also watches the wake-up.
 struct Conn {
-    int fd = -1;
-    int wake = -1;
+    portable::Socket fd = portable::kNoSocket;
+    const portable::WakeUp* wake = nullptr;
 
     // Waits for events on the socket; false when the simulator stops.
-    bool waitFor(short events, int timeoutMs = -1) const
+    bool waitFor(short events) const
     {
-        pollfd fds[2] = {{fd, events, 0}, {wake, POLLIN, 0}};
-        for (;;) {
-            int r = ::poll(fds, 2, timeoutMs);
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r < 0 || (fds[1].revents & POLLIN))
-                return false;
-            return true;
-        }
+        return portable::waitFor(fd, events, std::chrono::nanoseconds(-1), wake) > 0;
     }
 
     // Appends what arrives; false when the peer closed, on error, or on stop.
@@ -188,16 +163,16 @@ struct Conn {
     {
         uint8_t chunk[65536];
         for (;;) {
-            if (!waitFor(POLLIN))
+            if (!waitFor(portable::Readable))
                 return false;
-            ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+            long n = portable::receiveSome(fd, chunk, sizeof chunk);
             if (n > 0) {
                 buffer.insert(buffer.end(), chunk, chunk + n);
                 return true;
             }
             if (n == 0)
                 return false;
-            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            if (!portable::lastSocketErrorIsTransient())
                 return false;
         }
     }
@@ -205,15 +180,15 @@ struct Conn {
     bool send(const uint8_t* data, size_t size) const
     {
         while (size > 0) {
-            ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
+            long n = portable::sendSome(fd, data, size);
             if (n > 0) {
                 data += n;
                 size -= static_cast<size_t>(n);
                 continue;
             }
-            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            if (n < 0 && !portable::lastSocketErrorIsTransient())
                 return false;
-            if (!waitFor(POLLOUT))
+            if (!waitFor(portable::Writable))
                 return false;
         }
         return true;
@@ -239,9 +214,9 @@ struct Simulator::Impl {
 
     mutable std::mutex saveMutex;
     std::mutex logMutex;
-    int wake[2] = {-1, -1};
-    int gatewayListen = -1;
-    int busListen = -1;
+    portable::WakeUp wake;
+    portable::Socket gatewayListen = portable::kNoSocket;
+    portable::Socket busListen = portable::kNoSocket;
     std::thread gatewayThread;
     std::thread busThread;
     bool running = false;
@@ -259,14 +234,8 @@ struct Simulator::Impl {
     {
         if (ms <= 0)
             return true;
-        double ns = ms * 1e6;
-        timespec ts{static_cast<time_t>(ns / 1e9), static_cast<long>(std::fmod(ns, 1e9))};
-        pollfd fd{wake[0], POLLIN, 0};
-        int r;
-        do
-            r = ::ppoll(&fd, 1, &ts, nullptr);
-        while (r < 0 && errno == EINTR);
-        return r == 0;
+        const auto wait = std::chrono::nanoseconds(static_cast<int64_t>(ms * 1e6));
+        return portable::waitFor(portable::kNoSocket, 0, wait, &wake) == 0;
     }
 
     void autoSave(const char* what)
@@ -284,33 +253,28 @@ struct Simulator::Impl {
 
     // ---- serving -------------------------------------------------------------------------
 
-    void serve(int listenFd, bool gateway)
+    void serve(portable::Socket listener, bool gateway)
     {
         for (;;) {
-            pollfd fds[2] = {{listenFd, POLLIN, 0}, {wake[0], POLLIN, 0}};
-            int r = ::poll(fds, 2, -1);
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r < 0 || (fds[1].revents & POLLIN))
+            if (portable::waitFor(listener, portable::Readable, std::chrono::nanoseconds(-1), &wake) <= 0)
                 return;
-            int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-            if (fd < 0) {
+            portable::Socket fd = portable::acceptFrom(listener, true);
+            if (fd == portable::kNoSocket) {
                 // Out of descriptors and the like: do not spin on the still readable listener.
-                if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED &&
+                if (!portable::lastSocketErrorIsTransient() && !portable::lastSocketErrorIsAbortedConnection() &&
                     !pause(10))
                     return;
                 continue;
             }
-            int one = 1;
-            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            portable::setNoDelay(fd);
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 ++(gateway ? gatewayAccepted : busAccepted);
             }
-            Conn conn{fd, wake[0]};
+            Conn conn{fd, &wake};
             log(gateway ? "gw  connection opened" : "bus connection opened");
             bool changed = gateway ? serveGateway(conn) : serveBus(conn);
-            ::close(fd);
+            portable::closeSocket(fd);
             log(gateway ? "gw  connection closed" : "bus connection closed");
             if (changed)
                 autoSave(gateway ? "restore" : "bus");
@@ -619,8 +583,8 @@ Simulator::Simulator(Config config) : m_impl(std::make_unique<Impl>())
     for (int n : numbers)
         d.skds[n] = generateSkd(d.config.seed, n);
     if (!d.config.stateDir.empty()) {
-        struct stat st {};
-        if (::stat((d.config.stateDir + "/sim.txt").c_str(), &st) == 0 && !loadState(d.config.stateDir))
+        std::error_code error;
+        if (std::filesystem::exists(d.config.stateDir + "/sim.txt", error) && !loadState(d.config.stateDir))
             d.loadError = "cannot load the state in " + d.config.stateDir;
     }
 }
@@ -643,30 +607,16 @@ bool Simulator::start(std::string* error)
         return true;
     if (!d.loadError.empty())
         return fail(d.loadError);
-    if (::pipe2(d.wake, O_CLOEXEC | O_NONBLOCK) != 0)
-        return fail(std::string("pipe: ") + std::strerror(errno));
+    std::string what;
+    if (!d.wake.open(&what))
+        return fail(what);
     d.running = true;
 
-    in_addr addr{};
-    if (::inet_pton(AF_INET, d.config.address.c_str(), &addr) != 1)
-        return fail("not an IPv4 address: " + d.config.address);
-    auto listenOn = [&](uint16_t port, int* out) -> bool {
-        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        if (fd < 0)
-            return fail(std::string("socket: ") + std::strerror(errno));
-        int one = 1;
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_port = htons(port);
-        sa.sin_addr = addr;
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || ::listen(fd, 8) != 0) {
-            std::string what = "cannot listen on " + d.config.address + ":" + std::to_string(port) + ": " +
-                               std::strerror(errno);
-            ::close(fd);
-            return fail(what);
-        }
-        *out = fd;
+    auto listenOn = [&](uint16_t port, portable::Socket* out) -> bool {
+        std::string why;
+        *out = portable::listenOn(d.config.address, port, 8, true, &why);
+        if (*out == portable::kNoSocket)
+            return fail("cannot listen on " + d.config.address + ":" + std::to_string(port) + ": " + why);
         return true;
     };
     if (!listenOn(d.config.gatewayPort, &d.gatewayListen))
@@ -674,7 +624,7 @@ bool Simulator::start(std::string* error)
     if (!d.config.faults.refuseBus && !listenOn(d.config.busPort, &d.busListen))
         return false;
     d.gatewayThread = std::thread([&d] { d.serve(d.gatewayListen, true); });
-    if (d.busListen >= 0)
+    if (d.busListen != portable::kNoSocket)
         d.busThread = std::thread([&d] { d.serve(d.busListen, false); });
     return true;
 }
@@ -684,19 +634,14 @@ void Simulator::stop()
     Impl& d = *m_impl;
     if (!d.running)
         return;
-    if (d.wake[1] >= 0) {
-        uint8_t b = 1;
-        [[maybe_unused]] ssize_t r = ::write(d.wake[1], &b, 1);
-    }
+    d.wake.signal();
     if (d.gatewayThread.joinable())
         d.gatewayThread.join();
     if (d.busThread.joinable())
         d.busThread.join();
-    for (int* fd : {&d.gatewayListen, &d.busListen, &d.wake[0], &d.wake[1]}) {
-        if (*fd >= 0)
-            ::close(*fd);
-        *fd = -1;
-    }
+    portable::closeSocket(d.gatewayListen);
+    portable::closeSocket(d.busListen);
+    d.wake.close();
     d.running = false;
 }
 

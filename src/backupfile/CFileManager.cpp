@@ -4,14 +4,13 @@
 #include "backupfile/CProperty.h"
 #include "platform/SharedInstance.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-
-#include <locale.h>
 
 namespace {
 
@@ -53,6 +52,39 @@ int32_t parseLeadingInt(const std::string& text)
     return static_cast<int32_t>(negative ? -magnitude : magnitude);
 }
 
+// Whether a decimal number too far out for a double lies beyond its largest value (else it is
+// closer to zero than its smallest): where its first significant digit stands against the
+// point, moved by the exponent.
+bool beyondLargest(const char* first, const char* last)
+{
+    int64_t order = 0;  // digits before the point, or minus the zeros right after it
+    bool significant = false;
+    bool afterPoint = false;
+    const char* p = first;
+    for (; p < last && (isDigit(*p) || *p == '.'); ++p) {
+        if (*p == '.') {
+            afterPoint = true;
+        } else if (!significant && *p == '0') {
+            if (afterPoint)
+                --order;
+        } else {
+            significant = true;
+            if (!afterPoint)
+                ++order;
+        }
+    }
+    int64_t exponent = 0;
+    bool negativeExponent = false;
+    if (p < last && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p < last && (*p == '+' || *p == '-'))
+            negativeExponent = *p++ == '-';
+        for (; p < last && isDigit(*p); ++p)
+            exponent = std::min<int64_t>(exponent * 10 + (*p - '0'), 1000000000);
+    }
+    return order + (negativeExponent ? -exponent : exponent) > 0;
+}
+
 // The leading decimal number ("." as the point, whatever the process locale says),
 // narrowed to float. Hexadecimal, "inf" and "nan" are not decimal numbers and read as 0.
 float parseLeadingFloat(const std::string& text)
@@ -66,11 +98,8 @@ float parseLeadingFloat(const std::string& text)
     double value = 0.0;
     const auto result = std::from_chars(first, last, value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
-        // Too large or too small for a double: let the C library (in the C locale) give
-        // the conventional infinity or zero for the matched text.
-        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-        const std::string matched(first, result.ptr);
-        value = cLocale ? strtod_l(matched.c_str(), nullptr, cLocale) : 0.0;
+        // Too large or too small for a double: the conventional infinity or zero.
+        value = beyondLargest(first, result.ptr) ? HUGE_VAL : 0.0;
     } else if (result.ec != std::errc()) {
         return 0.0f;
     }

@@ -28,7 +28,7 @@ bool readHiddenLine(const CliIo& io, const std::string& prompt, std::string& lin
     // Echo goes off before the prompt shows, so nothing typed after the prompt is echoed.
     io.terminal.echoOff();
     io.err << prompt << std::flush;
-    const bool ok = static_cast<bool>(std::getline(io.in, line));
+    const bool ok = io.terminal.readLine(io.in, line);
     io.terminal.echoOn();
     if (!ok)
         io.err << '\n' << std::flush;

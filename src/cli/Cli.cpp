@@ -51,6 +51,12 @@ struct Options {
 
 // The progress line's reading of the job's latest report: as often as a front end needs it.
 constexpr std::chrono::milliseconds kProgressPoll{100};
+// Paths on the command line are UTF-8 on every platform; a plain string would be taken in the
+// local code page on Windows.
+std::filesystem::path pathOf(const std::string& utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 int usageError(const CliIo& io, const std::string& text)
 {
@@ -75,7 +81,7 @@ bool readPasswordFile(const CliIo& io, const std::string& path, std::string& pas
             return false;
         }
     } else {
-        std::ifstream in(path, std::ios::binary);
+        std::ifstream in(pathOf(path), std::ios::binary);
         if (!in) {
             error = "cannot read the password file " + path;
             return false;
@@ -103,12 +109,12 @@ bool checkFile(int jobMode, const std::string& file, std::string& error)
 {
     if (jobMode == CProtocol::Restore) {
         std::error_code ignored;
-        const std::filesystem::file_status status = std::filesystem::status(file, ignored);
+        const std::filesystem::file_status status = std::filesystem::status(pathOf(file), ignored);
         if (!std::filesystem::exists(status)) {
             error = "the backup file " + file + " does not exist";
             return false;
         }
-        if (!std::filesystem::is_regular_file(status) || !std::ifstream(file, std::ios::binary)) {
+        if (!std::filesystem::is_regular_file(status) || !std::ifstream(pathOf(file), std::ios::binary)) {
             error = "the backup file " + file + " cannot be read";
             return false;
         }

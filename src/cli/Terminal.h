@@ -1,5 +1,9 @@
 #pragma once
 
+#include <istream>
+#include <string>
+#include <vector>
+
 // The terminal the tool's standard input may be: whether someone types there, and the echo of
 // what they type; and whether its error stream is a terminal that can show the progress line.
 // The tool reaches it only through this interface, so tests can run the tool in-process with a
@@ -20,7 +24,14 @@ public:
     virtual bool errorIsTerminal() { return false; }
     // Its width in characters; 0 when not known.
     virtual int errorColumns() { return 0; }
+    // One line typed there, without its line end, as UTF-8; false at the end of input. A
+    // console whose bytes are not UTF-8 (Windows) reads its own characters instead of in.
+    virtual bool readLine(std::istream& in, std::string& line) { return static_cast<bool>(std::getline(in, line)); }
 };
 
 // Standard input of this process.
 CTerminal& systemTerminal();
+
+// The program's arguments as UTF-8, as runCli takes them: argv itself on POSIX; on Windows,
+// where argv is in the local code page, the wide command line.
+std::vector<std::string> systemArguments(int argc, char** argv);

@@ -6,5 +6,5 @@
 
 int main(int argc, char** argv)
 {
-    return runCli(std::vector<std::string>(argv, argv + argc), {std::cin, std::cout, std::cerr, systemTerminal()});
+    return runCli(systemArguments(argc, argv), {std::cin, std::cout, std::cerr, systemTerminal()});
 }

@@ -1,7 +1,6 @@
 #include "job/CBaseThread.h"
 
-#include <sys/syscall.h>
-#include <unistd.h>
+#include "platform/Thread.h"
 
 #include <system_error>
 
@@ -19,7 +18,7 @@ bool CBaseThread::start()
         m_thread = std::thread([this, shared] {
             // run() may delete this object: not before start() is done with it.
             shared->go.wait(false);
-            shared->threadId = static_cast<uint32_t>(::syscall(SYS_gettid));
+            shared->threadId = osthread::currentId();
             const int code = run();
             // From here on this object may be gone.
             shared->exitCode = code;

@@ -8,8 +8,6 @@
 #include <QFile>
 #include <QTranslator>
 
-#include <sys/stat.h>
-
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -141,14 +139,12 @@ bool CLangResources::selectFound(const Entry& entry)
             return false;
         folder = std::filesystem::path(data) / m_folder;
     }
-    const std::string path = (folder / (entry.file + ".qm")).string();
-
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0)
+    const std::filesystem::path path = folder / (entry.file + ".qm");
+    if (!std::filesystem::is_regular_file(path, error))
         return false;
     // Read the exact file ourselves: the translator's own loader would try other names.
-    QFile file(QString::fromStdString(path));
-    if (!S_ISREG(st.st_mode) || !file.open(QIODevice::ReadOnly))
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return false;
     QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)

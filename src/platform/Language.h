@@ -28,8 +28,8 @@ constexpr uint16_t kDefaultLanguageId = 1033;
 // platform numbers but the table lacks gets its own id, so the choice falls back to English.
 uint16_t languageIdFromLocale(const std::string& locale);
 
-// The user's default language id: on POSIX from LC_ALL, then LC_MESSAGES, then LANG (empty
-// ones skipped; none set is the POSIX locale).
+// The user's default language id: on Windows the system's (GetUserDefaultLangID); on POSIX
+// from LC_ALL, then LC_MESSAGES, then LANG (empty ones skipped; none set is the POSIX locale).
 uint16_t userLanguageId();
 
 }  // namespace lang

@@ -6,7 +6,7 @@
 #include <string>
 
 // Non-blocking TCP sockets over the platform's socket interface. Errors come back as socket
-// error codes (platform/SocketError.h), never as the platform's own numbers.
+// error codes in the Winsock numbering (platform/SocketError.h) on every platform.
 //
 // Thread safety: a Socket is used by one thread at a time; distinct sockets are independent.
 namespace sock {

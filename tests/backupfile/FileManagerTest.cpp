@@ -112,6 +112,9 @@ TEST_F(FileManager, NumbersUseLeadingNumberRules)
         {"-99999999999", std::numeric_limits<int32_t>::min(), -99999999999.0f},
         {"1e999", 1, std::numeric_limits<float>::infinity()},
         {"1e-999", 1, 0.0f},
+        {"12345678901234567890e300", std::numeric_limits<int32_t>::max(), std::numeric_limits<float>::infinity()},
+        {"0.00000001e-320", 0, 0.0f},
+        {"-1e999", -1, -std::numeric_limits<float>::infinity()},
     };
     const std::string file = path("numbers.mrk");
     std::string content;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestSupport.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -16,7 +18,7 @@ public:
     ScriptedPeer(const std::string& address, uint16_t port, Script script);
     ~ScriptedPeer();  // closes and joins
 
-    bool listening() const { return m_listen >= 0; }
+    bool listening() const { return m_listen != testsupport::kNoSocket; }
 
     // For the script.
     std::vector<uint8_t> readMessage();  // header and frame of one request; empty at close
@@ -24,8 +26,8 @@ public:
     void closeConnection();
 
 private:
-    int m_listen = -1;
-    int m_conn = -1;
+    testsupport::Socket m_listen = testsupport::kNoSocket;
+    testsupport::Socket m_conn = testsupport::kNoSocket;
     Script m_script;
     std::thread m_thread;
 };

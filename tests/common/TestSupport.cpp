@@ -3,17 +3,14 @@
 #include "job/CMessage.h"
 #include "platform/TimeScale.h"
 
-#include <arpa/inet.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <cstdio>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -133,10 +130,30 @@ void FakeDialog::onMessageBox(const std::string& text)
 
 ScopedTempDir::ScopedTempDir(const std::string& prefix)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a temporary folder " + pattern);
-    m_dir = pattern;
+    // A name nobody has taken: create_directory answers false for one that exists.
+    static std::mt19937_64 random(std::random_device{}() ^
+                                  static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    static std::mutex mutex;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        uint64_t value;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            value = random();
+        }
+        char name[17];
+        std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(value));
+        const std::filesystem::path dir = base / (prefix + "-" + std::string(name, 8));
+        std::error_code error;
+        if (std::filesystem::create_directory(dir, error)) {
+            const std::u8string name = dir.generic_u8string();
+            m_dir.assign(name.begin(), name.end());
+            return;
+        }
+        if (error)
+            throw std::runtime_error("cannot make a temporary folder in " + base.string() + ": " + error.message());
+    }
+    throw std::runtime_error("cannot make a temporary folder in " + base.string());
 }
 
 ScopedTempDir::~ScopedTempDir()
@@ -145,15 +162,26 @@ ScopedTempDir::~ScopedTempDir()
     std::filesystem::remove_all(m_dir, ignored);
 }
 
+std::filesystem::path utf8Path(const std::string& path)
+{
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+std::string utf8Name(const std::filesystem::path& path)
+{
+    const std::u8string name = path.u8string();
+    return std::string(name.begin(), name.end());
+}
+
 std::string readFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(utf8Path(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool writeFile(const std::string& path, const std::string& content)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(utf8Path(path), std::ios::binary | std::ios::trunc);
     out << content;
     out.close();
     return !out.fail();
@@ -172,8 +200,8 @@ std::vector<std::string> splitLines(const std::string& text)
 std::vector<std::string> folderEntries(const std::string& folder)
 {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(utf8Path(folder)))
+        names.push_back(utf8Name(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -190,49 +218,22 @@ int linesContaining(const std::vector<std::string>& lines, const std::string& pa
     }));
 }
 
-sockaddr_in ipv4Address(const std::string& ip, uint16_t port)
+Socket listenOn(const std::string& ip, uint16_t port, int backlog)
 {
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_port = htons(port);
-    ::inet_pton(AF_INET, ip.c_str(), &sa.sin_addr);
-    return sa;
+    return portable::listenOn(ip, port, backlog, false);
 }
 
-int listenOn(const std::string& ip, uint16_t port, int backlog)
+Socket connectTo(const std::string& ip, uint16_t port)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    const int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    const sockaddr_in sa = ipv4Address(ip, port);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0 || ::listen(fd, backlog) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return portable::connectTo(ip, port);
 }
 
-int connectTo(const std::string& ip, uint16_t port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    const sockaddr_in sa = ipv4Address(ip, port);
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-bool sendAll(int fd, const void* data, size_t n)
+bool sendAll(Socket fd, const void* data, size_t n)
 {
     const auto* bytes = static_cast<const uint8_t*>(data);
     size_t sent = 0;
     while (sent < n) {
-        const ssize_t r = ::send(fd, bytes + sent, n - sent, MSG_NOSIGNAL);
+        const long r = portable::sendSome(fd, bytes + sent, n - sent);
         if (r <= 0)
             return false;
         sent += static_cast<size_t>(r);
@@ -240,7 +241,13 @@ bool sendAll(int fd, const void* data, size_t n)
     return true;
 }
 
-size_t readUpTo(int fd, void* dest, size_t n, int timeoutMs)
+bool waitReadable(Socket fd, int timeoutMs)
+{
+    const auto wait = timeoutMs < 0 ? std::chrono::nanoseconds(-1) : std::chrono::milliseconds(timeoutMs);
+    return portable::waitFor(fd, portable::Readable, wait, nullptr) > 0;
+}
+
+size_t readUpTo(Socket fd, void* dest, size_t n, int timeoutMs)
 {
     using Clock = std::chrono::steady_clock;
     auto* bytes = static_cast<uint8_t*>(dest);
@@ -254,10 +261,9 @@ size_t readUpTo(int fd, void* dest, size_t n, int timeoutMs)
             if (wait <= 0)
                 break;
         }
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, wait) <= 0)
+        if (!waitReadable(fd, wait))
             break;
-        const ssize_t r = ::recv(fd, bytes + got, n - got, 0);
+        const long r = portable::receiveSome(fd, bytes + got, n - got);
         if (r <= 0)
             break;
         got += static_cast<size_t>(r);
@@ -265,7 +271,7 @@ size_t readUpTo(int fd, void* dest, size_t n, int timeoutMs)
     return got;
 }
 
-std::vector<uint8_t> readBusMessage(int fd, int timeoutMs)
+std::vector<uint8_t> readBusMessage(Socket fd, int timeoutMs)
 {
     std::vector<uint8_t> message(4);
     if (readUpTo(fd, message.data(), 4, timeoutMs) != 4)

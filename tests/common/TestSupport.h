@@ -2,10 +2,11 @@
 
 #include "platform/DialogLink.h"
 
-#include <netinet/in.h>
+#include "Portable.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -83,6 +84,9 @@ private:
     std::string m_dir;
 };
 
+// Paths and names are UTF-8 on every platform, as the tool takes them.
+std::filesystem::path utf8Path(const std::string& path);
+std::string utf8Name(const std::filesystem::path& path);
 // The whole file as bytes; empty when it cannot be read.
 std::string readFile(const std::string& path);
 // Replaces the file with content; false when it did not all get written.
@@ -96,21 +100,25 @@ bool anyLineContains(const std::vector<std::string>& lines, const std::string& p
 int linesContaining(const std::vector<std::string>& lines, const std::string& part);
 
 // Plain blocking sockets for peers and clients that stand apart from the tool's transport.
-sockaddr_in ipv4Address(const std::string& ip, uint16_t port);
-// A listener on ip:port with SO_REUSEADDR; -1 when the address cannot be had.
-int listenOn(const std::string& ip, uint16_t port, int backlog);
-// A connected socket; -1 when the connect failed.
-int connectTo(const std::string& ip, uint16_t port);
-bool sendAll(int fd, const void* data, size_t n);
-inline bool sendAll(int fd, const std::vector<uint8_t>& bytes)
+using Socket = portable::Socket;
+constexpr Socket kNoSocket = portable::kNoSocket;
+// A listener on ip:port with SO_REUSEADDR; kNoSocket when the address cannot be had.
+Socket listenOn(const std::string& ip, uint16_t port, int backlog);
+// A connected socket; kNoSocket when the connect failed.
+Socket connectTo(const std::string& ip, uint16_t port);
+bool sendAll(Socket fd, const void* data, size_t n);
+inline bool sendAll(Socket fd, const std::vector<uint8_t>& bytes)
 {
     return sendAll(fd, bytes.data(), bytes.size());
 }
+// Waits up to timeoutMs (-1: no limit) for something to read, the end of the stream or an
+// error; false after the time-out.
+bool waitReadable(Socket fd, int timeoutMs);
 // Reads until n bytes came, the peer closed or timeoutMs passed in all (-1: no limit).
 // Answers the number of bytes read.
-size_t readUpTo(int fd, void* dest, size_t n, int timeoutMs = -1);
+size_t readUpTo(Socket fd, void* dest, size_t n, int timeoutMs = -1);
 // One message of the bus-module port: the 4-byte header (frame length in bytes 2 and 3, low
 // byte first) and its frame. Empty when a part did not all come within timeoutMs.
-std::vector<uint8_t> readBusMessage(int fd, int timeoutMs = -1);
+std::vector<uint8_t> readBusMessage(Socket fd, int timeoutMs = -1);
 
 }  // namespace testsupport

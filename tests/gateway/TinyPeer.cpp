@@ -2,18 +2,11 @@
 
 #include "TestSupport.h"
 
-#include <cerrno>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
 
-void closeFd(int& fd)
+void closeFd(testsupport::Socket& fd)
 {
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
+    portable::closeSocket(fd);
 }
 
 }  // namespace
@@ -27,16 +20,15 @@ TinyPeer::~TinyPeer()
 bool TinyPeer::listen(const std::string& address, uint16_t port, int backlog)
 {
     m_listener = testsupport::listenOn(address, port, backlog);
-    return m_listener >= 0;
+    return m_listener != testsupport::kNoSocket;
 }
 
 bool TinyPeer::accept(std::chrono::milliseconds timeout)
 {
-    pollfd p{m_listener, POLLIN, 0};
-    if (::poll(&p, 1, static_cast<int>(timeout.count())) <= 0)
+    if (!testsupport::waitReadable(m_listener, static_cast<int>(timeout.count())))
         return false;
-    m_client = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
-    return m_client >= 0;
+    m_client = portable::acceptFrom(m_listener, false);
+    return m_client != testsupport::kNoSocket;
 }
 
 bool TinyPeer::send(const std::vector<uint8_t>& bytes)
@@ -58,11 +50,7 @@ void TinyPeer::closeClient()
 
 void TinyPeer::resetClient()
 {
-    if (m_client >= 0) {
-        const linger abort{1, 0};
-        ::setsockopt(m_client, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-    }
-    closeFd(m_client);
+    portable::resetSocket(m_client);
 }
 
 void TinyPeer::closeListener()
@@ -72,24 +60,21 @@ void TinyPeer::closeListener()
 
 BacklogFiller::~BacklogFiller()
 {
-    for (int& fd : m_fds)
+    for (testsupport::Socket& fd : m_fds)
         closeFd(fd);
 }
 
 bool BacklogFiller::fill(const std::string& address, uint16_t port)
 {
-    const sockaddr_in a = testsupport::ipv4Address(address, port);
     for (int i = 0; i < 16; ++i) {
-        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        if (fd < 0)
+        bool pending = false;
+        const testsupport::Socket fd = portable::startConnect(address, port, &pending);
+        if (fd == testsupport::kNoSocket)
             return false;
         m_fds.push_back(fd);
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0)
+        if (!pending)
             continue;
-        if (errno != EINPROGRESS)
-            return false;
-        pollfd p{fd, POLLOUT, 0};
-        if (::poll(&p, 1, 200) == 0)
+        if (portable::waitFor(fd, portable::Writable, std::chrono::milliseconds(200), nullptr) == 0)
             return true;  // this one stays pending: the queue is full
     }
     return false;

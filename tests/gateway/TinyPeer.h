@@ -3,6 +3,8 @@
 // A minimal TCP peer for transport tests: listens on one loopback address, accepts, sends
 // scripted bytes and closes when told to.
 
+#include "TestSupport.h"
+
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -30,8 +32,8 @@ public:
     void closeListener();
 
 private:
-    int m_listener = -1;
-    int m_client = -1;
+    testsupport::Socket m_listener = testsupport::kNoSocket;
+    testsupport::Socket m_client = testsupport::kNoSocket;
 };
 
 // Fills the accept queue of a listener with backlog 0 so that a further connect hangs:
@@ -44,5 +46,5 @@ public:
     bool fill(const std::string& address, uint16_t port);
 
 private:
-    std::vector<int> m_fds;
+    std::vector<testsupport::Socket> m_fds;
 };

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -29,14 +26,9 @@ public:
     {
         close();
         m_fd = testsupport::connectTo(address, port);
-        return m_fd >= 0;
+        return m_fd != testsupport::kNoSocket;
     }
-    void close()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
+    void close() { portable::closeSocket(m_fd); }
     void send(const Bytes& data) { ASSERT_TRUE(testsupport::sendAll(m_fd, data)); }
 
     // Up to n bytes: stops early at end of stream or after timeoutMs without data.
@@ -44,11 +36,10 @@ public:
     {
         Bytes out;
         while (out.size() < n) {
-            pollfd p{m_fd, POLLIN, 0};
-            if (::poll(&p, 1, timeoutMs) <= 0)
+            if (!testsupport::waitReadable(m_fd, timeoutMs))
                 break;
             uint8_t buf[65536];
-            ssize_t got = ::recv(m_fd, buf, std::min(sizeof buf, n - out.size()), 0);
+            long got = portable::receiveSome(m_fd, buf, std::min(sizeof buf, n - out.size()));
             if (got <= 0) {
                 m_eof = got == 0;
                 break;
@@ -99,7 +90,7 @@ public:
     const Bytes& lastFrame() const { return m_lastFrame; }
 
 private:
-    int m_fd = -1;
+    testsupport::Socket m_fd = testsupport::kNoSocket;
     bool m_eof = false;
     int m_receives = 0;
     Bytes m_lastFrame;

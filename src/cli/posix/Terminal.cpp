@@ -81,3 +81,8 @@ CTerminal& systemTerminal()
     static CPosixTerminal terminal;
     return terminal;
 }
+
+std::vector<std::string> systemArguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv, argv + argc);
+}

@@ -1,7 +1,7 @@
 // Sockets over POSIX: non-blocking descriptors waited on with ppoll.
 #include "platform/Socket.h"
 
-#include "platform/SocketError.h"
+#include "platform/posix/SocketError.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

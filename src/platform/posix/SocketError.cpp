@@ -1,4 +1,4 @@
-#include "platform/SocketError.h"
+#include "platform/posix/SocketError.h"
 
 #include <cerrno>
 #include <netdb.h>
