@@ -71,7 +71,11 @@ std::string terminalProgressText(const CProgressReport& r, const ProgressTexts& 
 {
     const int percent = r.percent();
     const size_t filled = static_cast<size_t>(percent) * kBarCells / 100;
-    std::string line = "[" + std::string(filled, '#') + std::string(kBarCells - filled, '-') + "] ";
+    // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) on "[" + std::string(...).
+    std::string line(1, '[');
+    line.append(filled, '#');
+    line.append(kBarCells - filled, '-');
+    line += "] ";
     const std::string number = std::to_string(percent);
     line += std::string(3 - std::min<size_t>(3, number.size()), ' ') + number + "%  ";
     line += progressStageText(r, texts, allSkds);
