@@ -64,26 +64,6 @@ int resolveIPv4(const std::string& address, uint16_t port, Endpoint& out)
     return code;
 }
 
-Socket::~Socket()
-{
-    close();
-}
-
-Socket::Socket(Socket&& other) noexcept : m_handle(other.m_handle)
-{
-    other.m_handle = kInvalid;
-}
-
-Socket& Socket::operator=(Socket&& other) noexcept
-{
-    if (this != &other) {
-        close();
-        m_handle = other.m_handle;
-        other.m_handle = kInvalid;
-    }
-    return *this;
-}
-
 Socket Socket::openStream(int* error)
 {
     const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
