@@ -29,6 +29,8 @@ nexo_install_deps() {
 # Compiler cache: repeated builds, also from fresh clones in other folders, reuse objects.
 # The scripts source this file from the top of the checkout.
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
+# Debug builds hash their folder by default; a fresh clone elsewhere would then miss every object.
+export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 nexo_cmake_cache_args() {
   if command -v ccache >/dev/null 2>&1; then
     echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
