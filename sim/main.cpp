@@ -139,6 +139,8 @@ int main(int argc, char** argv)
         return app.exit(e);
     }
     config.autoSaveDir = saveDir;
+    // Nobody reads the request log of a running program; kept, it would grow with every job.
+    config.recordRequests = false;
 
     portable::blockStopSignals();
 

@@ -209,6 +209,8 @@ struct Simulator::Impl {
     std::vector<GatewayRequest> gatewayRequests;
     std::vector<BusRequest> busRequests;
     int violations = 0;
+    int gatewayAccepted = 0;
+    int busAccepted = 0;
 
     mutable std::mutex saveMutex;
     std::mutex logMutex;
@@ -265,6 +267,10 @@ struct Simulator::Impl {
                 continue;
             }
             portable::setNoDelay(fd);
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                ++(gateway ? gatewayAccepted : busAccepted);
+            }
             Conn conn{fd, &wake};
             log(gateway ? "gw  connection opened" : "bus connection opened");
             bool changed = gateway ? serveGateway(conn) : serveBus(conn);
@@ -336,7 +342,8 @@ struct Simulator::Impl {
             default:
                 break;
             }
-            gatewayRequests.push_back(GatewayRequest{type, param, std::move(data)});
+            if (config.recordRequests)
+                gatewayRequests.push_back(GatewayRequest{type, param, std::move(data)});
         }
         if (!reply)
             return true;
@@ -479,7 +486,8 @@ struct Simulator::Impl {
         std::optional<Bytes> message;
         {
             std::lock_guard<std::mutex> lock(mutex);
-            busRequests.push_back(BusRequest{frame.destination, frame.code, frame.payload});
+            if (config.recordRequests)
+                busRequests.push_back(BusRequest{frame.destination, frame.code, frame.payload});
             auto alive = [&](int n, const SkdState& s) { return s.present && !f.silentSkds.count(n); };
             if (frame.destination == wire::kAllSkds || frame.destination == wire::kEveryStation) {
                 for (auto& [n, skd] : skds)
@@ -815,6 +823,18 @@ int Simulator::frameViolations() const
 {
     std::lock_guard<std::mutex> lock(m_impl->mutex);
     return m_impl->violations;
+}
+
+int Simulator::gatewayConnections() const
+{
+    std::lock_guard<std::mutex> lock(m_impl->mutex);
+    return m_impl->gatewayAccepted;
+}
+
+int Simulator::busConnections() const
+{
+    std::lock_guard<std::mutex> lock(m_impl->mutex);
+    return m_impl->busAccepted;
 }
 
 }  // namespace sim

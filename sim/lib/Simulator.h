@@ -83,6 +83,7 @@ struct Config {
     double timeScale = 1.0;         // scales replyDelayMs
     bool log = false;               // writes what it receives to stderr
     std::string autoSaveDir;        // when set, the state is saved there after every connection that changed it
+    bool recordRequests = true;     // keeps every request for gatewayRequests()/busRequests(); off, memory stays flat
     Faults faults;
 };
 
@@ -136,6 +137,9 @@ public:
     std::vector<GatewayRequest> gatewayRequests() const;
     std::vector<BusRequest> busRequests() const;
     int frameViolations() const;  // bus frames received with bad stuffing, checksum or ETX
+    // Connections accepted so far on each port.
+    int gatewayConnections() const;
+    int busConnections() const;
 
 private:
     struct Impl;

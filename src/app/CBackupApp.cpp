@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -177,7 +178,30 @@ int CBackupApp::renderScreenshots()
     message->post(MSG_OBJECT_LOADING, "UserManagerConfig");
     message->post(MSG_OBJECT_SAVED, "UserManagerConfig");
     message->post(MSG_WAIT_FOR_GATEWAY);
+
+    // The progress line while the job waits for the gateway, then during an SKD's transfer.
+    using namespace std::chrono;
+    const auto now = CProgressReport::Clock::now();
+    CProgressReport wait;
+    wait.stage = ProgressStage::WaitGateway;
+    wait.unit = ProgressUnit::Time;
+    wait.total = duration_cast<nanoseconds>(seconds(60)).count();
+    wait.since = now - seconds(23);
+    wait.reportedAt = now;
+    dialog.showProgress(wait.at(now));
+    ok = save(dialog, m_screenshotDir, QStringLiteral("main-wait.png")) && ok;
+
     message->post(MSG_SKD_BACKUP_START, "5");
+    CProgressReport transfer;
+    transfer.stage = ProgressStage::SkdBackup;
+    transfer.unit = ProgressUnit::Bytes;
+    transfer.skd = 5;
+    transfer.done = 31744;
+    transfer.total = 62000;
+    transfer.stageLeft = duration_cast<nanoseconds>(seconds(42)).count();
+    transfer.afterStage = duration_cast<nanoseconds>(seconds(148)).count();
+    transfer.reportedAt = now;
+    dialog.showProgress(transfer);
     ok = save(dialog, m_screenshotDir, QStringLiteral("main-job.png")) && ok;
     return ok ? 0 : 1;
 }

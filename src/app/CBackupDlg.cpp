@@ -24,10 +24,29 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QThread>
+#include <QTimer>
 #include <QTranslator>
+
+#include <cmath>
+
+namespace {
+
+// The band under the template's controls: one line of text above the bar. The dialog grows
+// by the bar's height; every control of the template keeps its place.
+constexpr int kTemplateWidth = 318;
+constexpr int kTemplateHeight = 265;
+constexpr int kBarHeight = 10;
+constexpr int kProgressTextTop = 248;
+constexpr int kBarTop = 258;
+constexpr int kBarSteps = 1000;
+// A front end needs no more than ten reports a second.
+constexpr int kProgressPollMs = 100;
+
+}  // namespace
 
 static void initAppResources()
 {
@@ -62,7 +81,7 @@ QString startFolderOf(const CLangResources& lang)
 
 }  // namespace
 
-CBackupDlg::CBackupDlg(QWidget* parent) : QDialog(parent)
+CBackupDlg::CBackupDlg(QWidget* parent) : QDialog(parent), m_locale(QStringLiteral("es"))
 {
     m_lang = getLangResources();
     m_startFolder = startFolderOf(*m_lang);
@@ -76,6 +95,7 @@ CBackupDlg::CBackupDlg(QWidget* parent) : QDialog(parent)
         // "blang_de" -> the toolkit's "qtbase_de"; without one its English texts stay.
         const std::string file = m_lang->loadedFile();
         const QString code = QString::fromStdString(file.substr(file.find('_') + 1));
+        m_locale = QLocale(code);
         auto translator = std::make_unique<QTranslator>();
         if (translator->load(QStringLiteral("qtbase_") + code, QLibraryInfo::path(QLibraryInfo::TranslationsPath))
             && QCoreApplication::installTranslator(translator.get()))
@@ -105,7 +125,7 @@ CBackupDlg::~CBackupDlg()
 void CBackupDlg::buildControls()
 {
     setWindowTitle(m_lang->text("IDD_102_TITLE"));
-    TemplateLayout layout(this, 318, 265);
+    TemplateLayout layout(this, kTemplateWidth, kTemplateHeight + kBarHeight);
 
     // Created in the template's tab order.
     m_close = new QPushButton(m_lang->text("IDD_102_CLOSE"), this);
@@ -136,7 +156,19 @@ void CBackupDlg::buildControls()
     // The job keeps the address in a field of 16 characters.
     m_address->setMaxLength(static_cast<int>(CProtocol::kMaxAddressLength));
     m_addressLabel->setBuddy(m_address);
+
+    m_progressText = new QLabel(this);
+    layout.add(m_progressText, 17, kProgressTextTop, 282, 9, false);
+    m_progressBar = new QProgressBar(this);
+    layout.add(m_progressBar, 17, kBarTop, 282, kBarHeight, false);
+    m_progressBar->setRange(0, kBarSteps);
+    m_progressBar->setTextVisible(false);
+    resetProgress(false);
     layout.apply();
+
+    m_progressTimer = new QTimer(this);
+    m_progressTimer->setInterval(kProgressPollMs);
+    connect(m_progressTimer, &QTimer::timeout, this, &CBackupDlg::pollProgress);
 
     connect(m_close, &QPushButton::clicked, this, &CBackupDlg::reject);
     connect(m_backup, &QPushButton::clicked, this, &CBackupDlg::OnBackup);
@@ -192,6 +224,9 @@ void CBackupDlg::startJob(int jobMode)
     m_job = std::make_unique<CProtocol>();
     m_job->init(this, this, jobMode, m_address->text().toStdString());
     m_jobRunning = true;
+    clearProgress();
+    resetProgress(false);
+    m_progressTimer->start();
     // A job that never started sends no end notice; end it here so the dialog can close.
     if (!m_job->start())
         OnJobDone();
@@ -199,10 +234,70 @@ void CBackupDlg::startJob(int jobMode)
 
 long CBackupDlg::OnJobDone()
 {
+    m_progressTimer->stop();
+    clearProgress();
+    const CProtocol::Outcome outcome = m_job ? m_job->outcome() : CProtocol::NotFinished;
+    resetProgress(outcome == CProtocol::Completed || outcome == CProtocol::PlannedEnd);
     m_close->setEnabled(true);
     m_jobRunning = false;
     emit jobDone();
     return 1;
+}
+
+void CBackupDlg::pollProgress()
+{
+    CProgressReport report;
+    if (progressNow(report))
+        showProgress(report);
+}
+
+void CBackupDlg::resetProgress(bool full)
+{
+    m_progressBar->setValue(full ? kBarSteps : 0);
+    m_progressText->setText(full ? m_lang->text("APP_PROGRESS_DONE") : QString());
+}
+
+void CBackupDlg::showProgress(const CProgressReport& report)
+{
+    if (report.stage == ProgressStage::None)
+        return;
+    const int value = report.total ? static_cast<int>(std::min(report.done, report.total) * kBarSteps / report.total) : 0;
+    m_progressBar->setValue(value);
+    const QString text = progressText(report);
+    if (m_progressText->text() != text)
+        m_progressText->setText(text);
+}
+
+QString CBackupDlg::progressText(const CProgressReport& r) const
+{
+    if (r.stage == ProgressStage::None)
+        return QString();
+    const ProgressTexts texts = [this](const char* key) { return m_lang->text(key).toStdString(); };
+    const QString stage = QString::fromStdString(
+        progressStageText(r, texts, CMessage::getInstance()->loadText(MSG_ALL_SKDS)));
+
+    QString amount;
+    switch (r.unit) {
+    case ProgressUnit::Bytes:
+        amount = m_lang->text("APP_PROGRESS_BYTES").arg(m_locale.toString(static_cast<qulonglong>(r.done)),
+                                                       m_locale.toString(static_cast<qulonglong>(r.total)));
+        break;
+    case ProgressUnit::Steps:
+        amount = m_lang->text("APP_PROGRESS_STEPS").arg(QString::number(r.done), QString::number(r.total));
+        break;
+    case ProgressUnit::Time: {
+        const QString done = QString::number(static_cast<qulonglong>(r.done / 1'000'000'000));
+        const QString total = QString::number(std::llround(static_cast<double>(r.total) / 1e9));
+        amount = m_lang->text(r.exact ? "APP_PROGRESS_SECONDS" : "APP_PROGRESS_SECONDS_MAX").arg(done, total);
+        break;
+    }
+    }
+
+    QString line = stage + QStringLiteral(": ") + amount;
+    const std::string left = progressLeftText(r, texts);
+    if (!left.empty())
+        line += QStringLiteral(" – ") + QString::fromStdString(left);
+    return line;
 }
 
 long CBackupDlg::OnAskPassword()

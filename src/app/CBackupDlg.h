@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QLocale>
 #include <QString>
 
 #include <memory>
@@ -15,7 +16,9 @@ class CProtocol;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
+class QTimer;
 class QTranslator;
 
 // The main dialog: the gateway address, the two job buttons, the close button and the status
@@ -25,6 +28,10 @@ class QTranslator;
 // A program run performs one job: once a job button is pressed every control stays disabled,
 // and only the close button comes back when the job has ended. The dialog cannot be ended
 // while the job runs.
+//
+// Below the template's controls a progress bar with one line of text shows the job's latest
+// progress report, read ten times a second while the job runs: empty and still before,
+// full after a job that ran to its end, empty again after one that failed.
 class CBackupDlg : public QDialog, public CDialogLink
 {
     Q_OBJECT
@@ -48,6 +55,12 @@ public:
     QPushButton* closeButton() const { return m_close; }
     QListWidget* statusList() const { return m_list; }
     QStringList statusLines() const;
+    QProgressBar* progressBar() const { return m_progressBar; }
+    QLabel* progressLabel() const { return m_progressText; }
+
+    // Shows one report on the bar and its line; the line's text in the dialog's language.
+    void showProgress(const CProgressReport& report);
+    QString progressText(const CProgressReport& report) const;
     // Where the file dialog opens: the folder the program was started from.
     const QString& startFolder() const { return m_startFolder; }
 
@@ -79,6 +92,8 @@ private:
     void buildControls();
     void OnInitDialog();
     void startJob(int jobMode);
+    void pollProgress();
+    void resetProgress(bool full);
 
     CLangResources* m_lang;
     bool m_languageLoaded = false;
@@ -97,6 +112,11 @@ private:
     QListWidget* m_list = nullptr;
     QLabel* m_addressLabel = nullptr;
     QLabel* m_portLabel = nullptr;
+    QLabel* m_progressText = nullptr;
+    QProgressBar* m_progressBar = nullptr;
+    QTimer* m_progressTimer = nullptr;
+    // Numbers in the progress line are written the way the dialog's language writes them.
+    QLocale m_locale;
 };
 
 // The program icon (drawn for this program, embedded in the resources).

@@ -185,6 +185,26 @@ bool CFileManager::dataSize(const std::string& key, size_t& bytes)
     return true;
 }
 
+bool CFileManager::getText(const std::string& key, std::string& value)
+{
+    return m_property && m_property->getValue(key, value);
+}
+
+bool CFileManager::load()
+{
+    return m_property && m_property->load();
+}
+
+std::vector<std::string> CFileManager::keys()
+{
+    return m_property ? m_property->keys() : std::vector<std::string>{};
+}
+
+std::vector<CProperty::LoadNote> CFileManager::loadNotes() const
+{
+    return m_property ? m_property->loadNotes() : std::vector<CProperty::LoadNote>{};
+}
+
 bool CFileManager::containsKey(const std::string& key)
 {
     return m_property && m_property->contains(key);

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "backupfile/CProperty.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
-
-class CProperty;
 
 // The job's backup file with typed access. Keys and values are UTF-8/8-bit text; data blocks
 // are stored as Base64. Before open() every operation works with no file.
@@ -38,6 +38,16 @@ public:
     bool readData(const std::string& key, uint8_t* destination, size_t n, size_t* decoded = nullptr);
     // The number of bytes the value of key decodes to; false when the key is missing.
     bool dataSize(const std::string& key, size_t& bytes);
+
+    // The value as stored; false when the key is missing.
+    bool getText(const std::string& key, std::string& value);
+
+    // Reads the file now, for an inspection that must tell an unreadable file from an
+    // empty one; false when it cannot be read. Later questions use what was read.
+    bool load();
+    // Every key held, in enumeration order, and what loading skipped or replaced.
+    std::vector<std::string> keys();
+    std::vector<CProperty::LoadNote> loadNotes() const;
 
     bool containsKey(const std::string& key);
     bool containsKeys(const std::vector<std::string>& keys);

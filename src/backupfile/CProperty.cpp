@@ -3,6 +3,8 @@
 #include "backupfile/CMyMap.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
+#include <map>
 #include <string_view>
 #include <vector>
 
@@ -28,8 +30,10 @@ bool CProperty::load()
     if (!fsys::readFile(m_fileName, content))
         return false;
 
+    m_loadNotes.clear();
+    std::map<std::string, size_t> lineOfKey;  // where each stored key came from
     size_t start = 0;
-    while (start < content.size()) {
+    for (size_t number = 1; start < content.size(); ++number) {
         size_t end = content.find('\n', start);
         if (end == std::string::npos)
             end = content.size();
@@ -37,13 +41,40 @@ bool CProperty::load()
         if (lineEnd > start && content[lineEnd - 1] == '\r')
             --lineEnd;
         const std::string_view line(content.data() + start, lineEnd - start);
+        start = end + 1;
         const size_t equals = line.find('=');
         // No "=", "=" first or nothing after it: not a pair. Over-long keys are refused
-        // by the tree and so skipped too.
-        if (equals != std::string_view::npos && equals > 0 && equals + 1 < line.size())
-            m_map->insert(std::string(line.substr(0, equals)), std::string(line.substr(equals + 1)));
-        start = end + 1;
+        // by the tree and so skipped too. Each skip is noted for the file's inspection.
+        if (line.empty()) {
+            m_loadNotes.push_back({LoadNote::Blank, number, {}});
+            continue;
+        }
+        if (equals == std::string_view::npos) {
+            m_loadNotes.push_back({LoadNote::NoEquals, number, {}});
+            continue;
+        }
+        if (equals == 0) {
+            m_loadNotes.push_back({LoadNote::EmptyKey, number, {}});
+            continue;
+        }
+        std::string key(line.substr(0, equals));
+        if (equals + 1 == line.size()) {
+            m_loadNotes.push_back({LoadNote::EmptyValue, number, std::move(key)});
+            continue;
+        }
+        if (!m_map->insert(key, std::string(line.substr(equals + 1)))) {
+            m_loadNotes.push_back({LoadNote::KeyTooLong, number, std::move(key)});
+            continue;
+        }
+        auto [it, fresh] = lineOfKey.try_emplace(key, number);
+        if (!fresh) {
+            m_loadNotes.push_back({LoadNote::Replaced, it->second, key, number});
+            it->second = number;
+        }
     }
+    // Replaced lines are found late; the notes read best in line order.
+    std::stable_sort(m_loadNotes.begin(), m_loadNotes.end(),
+                     [](const LoadNote& a, const LoadNote& b) { return a.line < b.line; });
     return true;
 }
 
@@ -92,6 +123,14 @@ bool CProperty::getValue(const std::string& key, std::string& value)
 {
     loadOnDemand();
     return m_map->getValue(key, value);
+}
+
+std::vector<std::string> CProperty::keys()
+{
+    loadOnDemand();
+    std::vector<std::string> list;
+    m_map->getKeys(list);
+    return list;
 }
 
 bool CProperty::contains(const std::string& key)

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CMyMap;
 
@@ -14,6 +16,15 @@ class CMyMap;
 class CProperty
 {
 public:
+    // A line that loading did not store, or stored only for a later line to replace it.
+    struct LoadNote {
+        enum Kind { Blank, NoEquals, EmptyKey, EmptyValue, KeyTooLong, Replaced };
+        Kind kind;
+        size_t line;            // 1-based
+        std::string key;        // KeyTooLong, EmptyValue, Replaced
+        size_t laterLine = 0;   // Replaced: the line whose value wins
+    };
+
     explicit CProperty(const std::string& fileName);
     // flush(), best effort, unless the last save failed: that failure was answered to a
     // caller, and the file is not written again where nobody can report the outcome.
@@ -42,6 +53,11 @@ public:
     bool getValue(const std::string& key, std::string& value);
     bool contains(const std::string& key);
 
+    // What the last load() skipped or replaced, in line order.
+    const std::vector<LoadNote>& loadNotes() const { return m_loadNotes; }
+    // Every key, in the tree's enumeration order (loading on demand like the getters).
+    std::vector<std::string> keys();
+
     bool isDirty() const { return m_dirty; }
     int getLastError() const { return m_lastError; }
 
@@ -50,6 +66,7 @@ private:
 
     std::string m_fileName;
     std::unique_ptr<CMyMap> m_map;
+    std::vector<LoadNote> m_loadNotes;
     bool m_dirty = false;
     bool m_saveFailed = false;  // the last save failed
     int m_lastError = 0;

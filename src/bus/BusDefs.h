@@ -60,6 +60,7 @@ constexpr uint32_t TEMPLATE_START = 0x30000;
 constexpr uint32_t TEMPLATE_END = 0x3F230;  // exclusive
 constexpr uint32_t TEMPLATE_SIZE = TEMPLATE_END - TEMPLATE_START;
 constexpr uint8_t CHUNK = 128;
+constexpr uint32_t TEMPLATE_CHUNKS = (TEMPLATE_SIZE + CHUNK - 1) / CHUNK;
 constexpr int MAX_FAILURES = 6;
 
 // Reply waits (ms).
@@ -75,7 +76,8 @@ constexpr uint32_t WAIT_SEND = 60000;
 constexpr uint32_t WAIT_REPLY_DATA = 60000;  // per receive of a reply body
 
 // Pauses (ms).
-constexpr uint32_t PAUSE_PROG_MODE = 500;
+constexpr uint32_t PAUSE_PROG_MODE = 500;  // after each of PROG_MODE_SENDS requests
+constexpr int PROG_MODE_SENDS = 3;
 constexpr uint32_t PAUSE_RETRY = 700;
 constexpr uint32_t PAUSE_AFTER_TEMPLATES = 2000;
 constexpr uint32_t PAUSE_CLEAN_ONE = 10000;

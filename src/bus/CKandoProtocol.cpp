@@ -2,11 +2,13 @@
 
 #include "backupfile/CFileManager.h"
 #include "bus/CKandoNetwork.h"
+#include "bus/SkdFileCheck.h"
 #include "bus/SkdKeys.h"
 #include "gateway/CErrorMessage.h"
 #include "job/CMessage.h"
 #include "job/CTimer.h"
 #include "platform/DialogLink.h"
+#include "platform/TimeScale.h"
 
 #include <cstring>
 
@@ -52,6 +54,17 @@ CKandoProtocol::Exchange CKandoProtocol::exchange(CBusMessage& message, uint32_t
 void CKandoProtocol::pause(uint32_t ms)
 {
     CTimer().pause(ms);
+}
+
+std::chrono::nanoseconds CKandoProtocol::closingWaits()
+{
+    // A request to all SKDs is answered by nobody: its wait is a pause.
+    return PROG_MODE_SENDS * scaledPause(PAUSE_PROG_MODE) + scaledPause(WAIT_BROADCAST);
+}
+
+int CKandoProtocol::progressSkd(uint8_t address)
+{
+    return address == ADDR_ALL_SKDS ? CProgressReport::kAllSkds : skdNumber(address);
 }
 
 int CKandoProtocol::awaitReply(CBusMessage& message, size_t headerSize, uint32_t timeoutMs)
@@ -111,7 +124,7 @@ bool CKandoProtocol::runSKDJob(float /*version*/, int mode)
 
 void CKandoProtocol::setProgMode(int on)
 {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < PROG_MODE_SENDS; ++i) {
         CBusMessage message;
         buildProgMode(message, on == 1);
         if (!send(message)) {
@@ -135,7 +148,9 @@ void CKandoProtocol::cleanSKD(uint8_t address)
 {
     CBusMessage message;
     buildClean(message, address);
+    m_progress->beginWait(ProgressStage::Clean, WAIT_CLEAN, CTimer::Timeout, progressSkd(address));
     exchange(message, WAIT_CLEAN, "cleanSKD");
+    m_progress->endWait();
 }
 
 void CKandoProtocol::compDB(uint8_t address)
@@ -214,22 +229,24 @@ int CKandoProtocol::restoreSKDCfg(uint8_t address)
     return writeSKDCfg(address, cfg);
 }
 
-int CKandoProtocol::restoreMasterCfg(uint8_t masterAddress)
+int CKandoProtocol::restoreMasterCfg(uint8_t masterAddress, uint8_t destination)
 {
     uint8_t cfg[CFG_SIZE];
     if (!loadSKDCfg(skdNumber(masterAddress), cfg))
         return 0;
-    return writeSKDCfg(ADDR_ALL_SKDS, cfg);
+    return writeSKDCfg(destination, cfg);
 }
 
 int CKandoProtocol::listBusSKD(std::vector<std::string>& list)
 {
     int found = 0;
+    m_progress->beginCount(ProgressStage::ScanBus, ProgressUnit::Steps, MAX_SKDS);
     for (int n = 1; n <= MAX_SKDS; ++n) {
         if (lookupBusForId(skdAddress(n))) {
             list.push_back(std::to_string(n));
             ++found;
         }
+        m_progress->advance(static_cast<uint64_t>(n));
     }
     return found;
 }
@@ -272,7 +289,7 @@ void CKandoProtocol::storeMaster(uint8_t address)
 
 uint8_t CKandoProtocol::loadMaster()
 {
-    return m_fileManager ? static_cast<uint8_t>(m_fileManager->getInt(kMasterKey)) : 0;
+    return m_fileManager ? readMaster(*m_fileManager) : 0;
 }
 
 int32_t CKandoProtocol::loadSKDData(int number, uint8_t* buffer)
@@ -280,28 +297,35 @@ int32_t CKandoProtocol::loadSKDData(int number, uint8_t* buffer)
     if (!m_fileManager)
         return 0;
     const int32_t length = m_fileManager->getInt(skdKey(number, "DataLength"));
-    if (length == 0)
+    // The length is judged before anything is read into the buffer.
+    ImageState state = imageState(length, true, length > 0 ? static_cast<size_t>(length) : 0);
+    if (state == ImageState::Usable) {
+        size_t decoded = 0;
+        const bool present =
+            m_fileManager->readData(skdKey(number, "Data"), buffer, static_cast<size_t>(length), &decoded);
+        state = imageState(length, present, decoded);
+    }
+    switch (state) {
+    case ImageState::Usable:
+        return length;
+    case ImageState::Empty:
         return 0;
-    if (length < 0 || static_cast<size_t>(length) > REPLY_BUFFER)
+    default:
         return -1;
-    size_t decoded = 0;
-    if (!m_fileManager->readData(skdKey(number, "Data"), buffer, static_cast<size_t>(length), &decoded) ||
-        decoded < static_cast<size_t>(length))
-        return -1;
-    return length;
+    }
 }
 
 int CKandoProtocol::loadRecord(int number, const char* field, uint8_t* buffer)
 {
-    static_assert(CRC_SIZE == CFG_SIZE);
     // Read aside, so that a short record leaves the caller's buffer as it was.
-    uint8_t record[CRC_SIZE];
+    uint8_t record[RECORD_SIZE];
     size_t decoded = 0;
-    if (!m_fileManager || !m_fileManager->readData(skdKey(number, field), record, CRC_SIZE, &decoded) ||
-        decoded < CRC_SIZE)
+    const bool present =
+        m_fileManager && m_fileManager->readData(skdKey(number, field), record, RECORD_SIZE, &decoded);
+    if (!recordUsable(present, decoded))
         return 0;
-    std::memcpy(buffer, record, CRC_SIZE);
-    return static_cast<int>(CRC_SIZE);
+    std::memcpy(buffer, record, RECORD_SIZE);
+    return static_cast<int>(RECORD_SIZE);
 }
 
 int CKandoProtocol::loadSKDCrc(int number, uint8_t* buffer)

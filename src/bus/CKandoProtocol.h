@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bus/BusFrame.h"
+#include "job/CJobProgress.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,6 +27,8 @@ public:
 
     // Takes the dialog and fetches the job's bus connection, backup file and status sink.
     void init(CDialogLink* dialog);
+    // The job's progress reporter; none (the default): no progress is reported.
+    void setProgress(CJobProgress* progress) { m_progress = progress ? progress : &m_noProgress; }
 
     // --- the job's SKD stage ---
     // Asks the dialog for the SKD choice (WM_SKD_CHOOSE); true when the SKD list is not empty.
@@ -33,6 +36,11 @@ public:
     // Mode 1: backup of the chosen SKDs, mode 2: restore. Always true.
     bool runSKDJob(float version, int mode);
     void setProgMode(int on);
+    // The restore's scope: SKD number alone (from its own records, or in master mode from
+    // the master's image and records, sent to its own address), or 0 for every SKD of the
+    // file. Set before runSKDJob; a backup ignores it.
+    void setRestoreOnly(int number) { m_restoreOnly = number; }
+    int restoreOnly() const { return m_restoreOnly; }
     void resetBus(uint8_t address);
 
     // Dialog thread, inside WM_SKD_CHOOSE: done flag, the chosen list appended (when given),
@@ -61,7 +69,8 @@ public:
     // Stores the configuration record; no usable reply is reported as for backupSKDCrc.
     void backupSKDCfg(uint8_t address);
     int restoreSKDCfg(uint8_t address);
-    int restoreMasterCfg(uint8_t masterAddress);
+    // To every SKD unless a destination is given.
+    int restoreMasterCfg(uint8_t masterAddress, uint8_t destination = bus::ADDR_ALL_SKDS);
 
     // 1 when the exchange counts as answered (always for 207 and 255, after 300 ms).
     int awaitReply(CBusMessage& message, size_t headerSize, uint32_t timeoutMs);
@@ -116,15 +125,29 @@ private:
     // False once failures reaches MAX_FAILURES.
     bool writeBackTemplateChunk(uint8_t address, uint32_t offset, const uint8_t* data, uint8_t n, int& failures);
 
+    // The restore of m_restoreOnly; false when it was not restored (no usable image, or its
+    // check failed).
+    bool restoreOneSKD(const std::vector<std::string>& restoreList, uint8_t masterAddress, uint8_t* data);
+    // The message box naming the SKDs whose restore failed (nothing when none did).
+    void showFailedSKDs(const std::string& failed);
+
     // Writes a record to the backup file, reporting a write that did not reach the disk.
     void writeRecord(const std::string& key, const uint8_t* data, int32_t length);
     // The 5-byte record field of SKD number into buffer: 5, or 0 (buffer untouched) when the
     // record is missing or short.
     int loadRecord(int number, const char* field, uint8_t* buffer);
 
+    // The waits that end the SKD part: programming mode off and the reset of all SKDs.
+    static std::chrono::nanoseconds closingWaits();
+    // The progress stage's SKD: its number, or every SKD.
+    static int progressSkd(uint8_t address);
+
+    CJobProgress m_noProgress;
+    CJobProgress* m_progress = &m_noProgress;
     int m_choiceDone = 0;
     std::vector<std::string> m_skdList;
     uint32_t m_master = 0;
+    int m_restoreOnly = 0;
     CDialogLink* m_dialog = nullptr;
     CKandoNetwork* m_network = nullptr;
     CFileManager* m_fileManager = nullptr;

@@ -3,17 +3,23 @@
 #include "bus/CKandoProtocol.h"
 #include "bus/SkdKeys.h"
 #include "job/CMessage.h"
+#include "platform/TimeScale.h"
 
 using namespace bus;
 
 void CKandoProtocol::backupSKD(const std::vector<std::string>& list, uint8_t masterAddress)
 {
     storeMaster(masterAddress);
+    const int count = masterAddress > ADDR_SKD_BASE ? 1 : static_cast<int>(list.size());
+    int index = 0;
     for (const std::string& entry : list) {
         uint8_t address = skdAddress(entryNumber(entry));
         // Identical data: only the master is read, once.
         if (masterAddress > ADDR_SKD_BASE)
             address = masterAddress;
+        // After this transfer: its pause, then each further SKD's transfer and pause.
+        const int later = count - 1 - index++;
+        m_progress->setAhead((later + 1) * scaledPause(PAUSE_AFTER_TEMPLATES) + closingWaits(), later, TEMPLATE_SIZE);
         compDB(address);
         backupTemplates(address);
         pause(PAUSE_AFTER_TEMPLATES);
@@ -30,6 +36,8 @@ void CKandoProtocol::backupTemplates(uint8_t address)
     CReplyRecord reply;
     CReplyRecord image;
 
+    // The stage first: a front end that redraws its progress after the line shows this SKD.
+    m_progress->beginCount(ProgressStage::SkdBackup, ProgressUnit::Bytes, TEMPLATE_SIZE, progressSkd(address));
     m_message->post(MSG_SKD_BACKUP_START, name);
     // One count of unanswered exchanges for reads and write-backs alike; only a good read
     // clears it. The SKD counts as silent when it reaches MAX_FAILURES.
@@ -58,6 +66,7 @@ void CKandoProtocol::backupTemplates(uint8_t address)
         }
         offset += static_cast<uint32_t>(n);
         length = nextChunk(offset);
+        m_progress->advance(offset - TEMPLATE_START);
     }
     storeSKDData(image);
     m_message->post(MSG_SKD_BACKUP_DONE, name);

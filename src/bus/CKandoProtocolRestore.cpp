@@ -1,10 +1,12 @@
 #include "backupfile/CFileManager.h"
 #include "bus/CKandoNetwork.h"
 #include "bus/CKandoProtocol.h"
+#include "bus/SkdFileCheck.h"
 #include "bus/SkdKeys.h"
 #include "gateway/CErrorMessage.h"
 #include "job/CMessage.h"
 #include "platform/DialogLink.h"
+#include "platform/TimeScale.h"
 
 #include <algorithm>
 #include <cstring>
@@ -32,9 +34,28 @@ void CKandoProtocol::restoreSKD()
 
     const uint8_t masterAddress = loadMaster();
     compareSKDLists(restoreList, masterAddress != 0);
-    const bool masterMode = masterAddress > ADDR_SKD_BASE;
+    const bool masterMode = isMasterMode(masterAddress);
+
+    if (m_restoreOnly != 0) {
+        if (!restoreOneSKD(restoreList, masterAddress, data.get()))
+            appendNumber(failed, m_restoreOnly);
+        showFailedSKDs(failed);
+        return;
+    }
+
+    // The fixed waits still ahead, for the job's time left. One SKD of its own: the clean
+    // pause, its transfer and the pause after it. All at once: every chunk waits the fixed
+    // time of a request to all SKDs, and the check scans the bus again, where each absent
+    // SKD costs a probe's time-out.
+    const auto afterTemplates = scaledPause(PAUSE_AFTER_TEMPLATES);
+    const auto perSkd = scaledPause(PAUSE_CLEAN_ONE) + afterTemplates;
+    const int onBus = static_cast<int>(m_skdList.size());
+    const auto masterCheck = onBus * scaledPause(PAUSE_CFG_PER_SKD) + (MAX_SKDS - onBus) * scaledTimeout(WAIT_PROBE);
+    const auto masterTransfer = static_cast<int>(TEMPLATE_CHUNKS) * scaledPause(WAIT_BROADCAST);
+    int later = static_cast<int>(restoreList.size());
 
     for (const std::string& entry : restoreList) {
+        --later;
         const int n = entryNumber(entry);
         const int32_t length = loadSKDData(n, data.get());
         if (length <= 0) {
@@ -52,11 +73,19 @@ void CKandoProtocol::restoreSKD()
         uint8_t address = skdAddress(n);
         if (masterMode) {
             address = ADDR_ALL_SKDS;
+            m_progress->setAhead(scaledPause(PAUSE_CLEAN_ALL) + masterTransfer + afterTemplates + masterCheck + closingWaits(),
+                                 0, TEMPLATE_SIZE);
             cleanAllSKD();
+            m_progress->setAhead(masterTransfer + afterTemplates + masterCheck + closingWaits(), 0, TEMPLATE_SIZE);
+            m_progress->beginWait(ProgressStage::Clean, PAUSE_CLEAN_ALL, CTimer::Pause, CProgressReport::kAllSkds);
             pause(PAUSE_CLEAN_ALL);
+            m_progress->setAhead(afterTemplates + masterCheck + closingWaits(), 0, TEMPLATE_SIZE);
         } else {
+            m_progress->setAhead(afterTemplates + later * perSkd + closingWaits(), later + 1, TEMPLATE_SIZE);
             cleanSKD(address);
+            m_progress->endWait(PAUSE_CLEAN_ONE);
             pause(PAUSE_CLEAN_ONE);
+            m_progress->setAhead(afterTemplates + later * perSkd + closingWaits(), later, TEMPLATE_SIZE);
         }
         restoreTemplates(address, data.get(), length);
         pause(PAUSE_AFTER_TEMPLATES);
@@ -64,19 +93,55 @@ void CKandoProtocol::restoreSKD()
         if (masterMode) {
             restoreMasterCfg(masterAddress);
             pause(static_cast<uint32_t>(m_skdList.size()) * PAUSE_CFG_PER_SKD);
+            m_progress->setAhead(closingWaits(), 0, TEMPLATE_SIZE);
             failed = checkAllSKDCrc(expected);
             break;
         }
         restoreSKDCfg(address);
+        m_progress->setAhead(later * perSkd + closingWaits(), later, TEMPLATE_SIZE);
         if (!checkSKDCrc(address, expected))
             appendNumber(failed, n);
     }
 
-    if (!failed.empty()) {
-        const std::string text = m_message->formatText(MSG_SKD_NOT_RESTORED, failed);
-        if (m_dialog)
-            m_dialog->messageBox(text);
+    showFailedSKDs(failed);
+}
+
+void CKandoProtocol::showFailedSKDs(const std::string& failed)
+{
+    if (failed.empty())
+        return;
+    const std::string text = m_message->formatText(MSG_SKD_NOT_RESTORED, failed);
+    if (m_dialog)
+        m_dialog->messageBox(text);
+}
+
+bool CKandoProtocol::restoreOneSKD(const std::vector<std::string>& restoreList, uint8_t masterAddress, uint8_t* data)
+{
+    std::vector<int> list;
+    for (const std::string& entry : restoreList)
+        list.push_back(entryNumber(entry));
+    const bool masterMode = isMasterMode(masterAddress);
+    const int source = imageSource(list, masterMode, m_restoreOnly);
+    const int32_t length = source != 0 ? loadSKDData(source, data) : 0;
+    if (length <= 0) {
+        reportError("restoreSKD", MSG_FILE_ERROR, ERR_FILE_DAMAGED, m_message);
+        return false;
     }
+    uint8_t crc[CRC_SIZE];
+    const bool haveCrc = loadSKDCrc(source, crc) == static_cast<int>(CRC_SIZE);
+
+    // Everything goes to the SKD's own address, so it answers each step and no other SKD
+    // is touched.
+    const uint8_t address = skdAddress(m_restoreOnly);
+    cleanSKD(address);
+    pause(PAUSE_CLEAN_ONE);
+    restoreTemplates(address, data, length);
+    pause(PAUSE_AFTER_TEMPLATES);
+    if (masterMode)
+        restoreMasterCfg(masterAddress, address);
+    else
+        restoreSKDCfg(address);
+    return checkSKDCrc(address, haveCrc ? crc : nullptr) != 0;
 }
 
 void CKandoProtocol::compareSKDLists(std::vector<std::string>& restoreList, bool masterFlag)
@@ -86,15 +151,19 @@ void CKandoProtocol::compareSKDLists(std::vector<std::string>& restoreList, bool
         return std::any_of(m_skdList.begin(), m_skdList.end(),
                            [n](const std::string& entry) { return entryNumber(entry) == n; });
     };
+    const std::vector<int> inFile = m_fileManager ? fileSkdList(*m_fileManager) : std::vector<int>{};
     for (int n = 1; n <= MAX_SKDS; ++n) {
-        if (m_fileManager && m_fileManager->containsKey(skdKey(n, "DataLength"))) {
-            if (!onBus(n))
+        if (std::find(inFile.begin(), inFile.end(), n) != inFile.end()) {
+            if (!onBus(n) && m_restoreOnly == 0)
                 m_message->post(MSG_SKD_ONLY_IN_FILE, n);
             restoreList.push_back(std::to_string(n));
-        } else if (!masterFlag && onBus(n)) {
+        } else if (!masterFlag && onBus(n) && m_restoreOnly == 0) {
             m_message->post(MSG_SKD_ONLY_ON_BUS, n);
         }
     }
+    // Restoring one SKD, only that SKD's absence is worth a warning.
+    if (m_restoreOnly != 0 && !onBus(m_restoreOnly))
+        m_message->post(MSG_SKD_ONLY_IN_FILE, m_restoreOnly);
 }
 
 void CKandoProtocol::cleanAllSKD()
@@ -111,6 +180,7 @@ void CKandoProtocol::restoreTemplates(uint8_t address, const uint8_t* data, int3
     // Beyond the stored image the area gets zeros, never leftovers of another SKD.
     const uint32_t usable = static_cast<uint32_t>(std::clamp<int32_t>(storedLength, 0, TEMPLATE_SIZE));
 
+    m_progress->beginCount(ProgressStage::SkdRestore, ProgressUnit::Bytes, TEMPLATE_SIZE, progressSkd(address));
     m_message->post(MSG_SKD_RESTORE_START, name);
     uint32_t offset = TEMPLATE_START;
     uint8_t chunk = CHUNK;
@@ -130,6 +200,7 @@ void CKandoProtocol::restoreTemplates(uint8_t address, const uint8_t* data, int3
             failures = 0;
             offset += chunk;
             chunk = nextChunk(offset);
+            m_progress->advance(offset - TEMPLATE_START);
             continue;
         }
         // Unacknowledged: the same chunk goes again, so no hole is left in the SKD.
@@ -151,7 +222,9 @@ int CKandoProtocol::checkSKDCrc(uint8_t address, const uint8_t* expected)
         return 0;
     }
     CReplyRecord record;
+    m_progress->beginWait(ProgressStage::CheckCrc, WAIT_CRC, CTimer::Timeout, progressSkd(address));
     const int answered = getSKDCrc(address, record);
+    m_progress->endWait();
     if (!answered)
         reportNoReply("checkSKDCrc", address);
     const bool match = record.length() >= static_cast<int32_t>(CRC_SIZE) &&

@@ -2,6 +2,7 @@
 
 #include "bus/CKandoProtocol.h"
 #include "cli/Terminal.h"
+#include "job/CMessage.h"
 #include "job/CProtocol.h"
 #include "platform/Encoding.h"
 
@@ -12,6 +13,8 @@
 namespace {
 
 constexpr int kPasswordAttempts = 3;
+// The width of a terminal that does not tell its own.
+constexpr int kDefaultColumns = 80;
 
 void writeLine(std::ostream& stream, const std::string& text)
 {
@@ -35,18 +38,58 @@ bool readHiddenLine(const CliIo& io, const std::string& prompt, std::string& lin
 }
 
 CTerminalDialog::CTerminalDialog(CProtocol* job, std::string file, const CliIo& io)
-    : m_job(job), m_file(std::move(file)), m_io(io)
+    : m_job(job), m_file(std::move(file)), m_io(io), m_progressLine(io.err)
 {
+}
+
+void CTerminalDialog::showProgress(ProgressTexts texts)
+{
+    m_progressTexts = std::move(texts);
+}
+
+std::string CTerminalDialog::progressText() const
+{
+    CProgressReport report;
+    if (!m_progressTexts || !progressNow(report) || report.stage == ProgressStage::None)
+        return std::string();
+    const int columns = m_io.terminal.errorColumns();
+    const std::string allSkds = CMessage::getInstance()->loadText(MSG_ALL_SKDS);
+    return terminalProgressText(report, *m_progressTexts, allSkds,
+                                static_cast<size_t>(columns > 0 ? columns : kDefaultColumns));
+}
+
+void CTerminalDialog::drawProgress()
+{
+    const std::string text = progressText();
+    if (!text.empty())
+        m_progressLine.show(text);
+}
+
+void CTerminalDialog::clearProgress()
+{
+    m_progressLine.clear();
+}
+
+bool CTerminalDialog::waitForJobDone(std::chrono::milliseconds wait)
+{
+    std::unique_lock<std::mutex> lock(m_doneMutex);
+    return m_doneChanged.wait_for(lock, wait, [this] { return m_jobDone; });
+}
+
+void CTerminalDialog::write(std::ostream& stream, const std::string& text)
+{
+    // Drawn again from the latest report: the line that was there may be a stage behind.
+    m_progressLine.around([&] { writeLine(stream, text); }, progressText());
 }
 
 void CTerminalDialog::onStatusLine(const std::string& line)
 {
-    writeLine(m_io.out, line);
+    write(m_io.out, line);
 }
 
 void CTerminalDialog::onMessageBox(const std::string& text)
 {
-    writeLine(m_io.err, text);
+    write(m_io.err, text);
 }
 
 bool CTerminalDialog::onChooseFile(int, std::string& path)
@@ -64,6 +107,12 @@ long CTerminalDialog::onMessage(unsigned message, long, long)
     case WM_SKD_CHOOSE:
         answerSkdChoice();
         break;
+    case WM_JOB_DONE: {
+        std::lock_guard<std::mutex> lock(m_doneMutex);
+        m_jobDone = true;
+        m_doneChanged.notify_all();
+        break;
+    }
     default:
         break;
     }
@@ -77,24 +126,27 @@ void CTerminalDialog::answerPassword()
         return;
     }
     if (!m_io.terminal.isInteractive()) {
-        writeLine(m_io.err, "The gateway asks for a password: give it with --password-file PATH "
+        write(m_io.err, "The gateway asks for a password: give it with --password-file PATH "
                             "(- reads it from standard input) or run the tool from a terminal.");
         m_job->storePassword(kPasswordCancelAnswer);
         return;
     }
     for (int attempt = 0; attempt < kPasswordAttempts; ++attempt) {
         std::string password;
-        if (!readHiddenLine(m_io, "Gateway password: ", password))
+        bool read = false;
+        // The prompt has the terminal's last line to itself while the user types.
+        m_progressLine.around([&] { read = readHiddenLine(m_io, "Gateway password: ", password); });
+        if (!read)
             break;
         std::string bytes;
         if (utf8ToCp1252(password, bytes)) {
             m_job->storePassword(" " + password);
             return;
         }
-        writeLine(m_io.err, "The password holds a character the gateway cannot take "
+        write(m_io.err, "The password holds a character the gateway cannot take "
                             "(only Windows-1252 characters are possible).");
     }
-    writeLine(m_io.err, "No password given: the job ends.");
+    write(m_io.err, "No password given: the job ends.");
     m_job->storePassword(kPasswordCancelAnswer);
 }
 
@@ -110,7 +162,7 @@ void CTerminalDialog::answerSkdChoice()
 
     if (m_skdChoice == AllSkds) {
         if (found.empty())
-            writeLine(m_io.err, "No SKD answered on the bus: the SKD backup is skipped.");
+            write(m_io.err, "No SKD answered on the bus: the SKD backup is skipped.");
         m_job->storeSKDChoice(1, &found, 0);
         return;
     }
@@ -120,7 +172,7 @@ void CTerminalDialog::answerSkdChoice()
         for (const std::string& n : found)
             text += " " + n;
         text += found.empty() ? " none)" : ")";
-        writeLine(m_io.err, text + "; the SKD backup is skipped.");
+        write(m_io.err, text + "; the SKD backup is skipped.");
         m_choiceRefused = true;
         m_job->storeSKDChoice(1, nullptr, 0);
         return;

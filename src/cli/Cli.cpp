@@ -3,8 +3,10 @@
 
 #include "backupfile/CProperty.h"
 #include "cli/CTerminalDialog.h"
+#include "cli/FileCommands.h"
 #include "cli/CompiledLanguages.h"
 #include "cli/Terminal.h"
+#include "job/CFileInspection.h"
 #include "job/CMessage.h"
 #include "job/CProtocol.h"
 #include "platform/Encoding.h"
@@ -16,6 +18,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -36,9 +39,18 @@ struct Options {
     std::string file;
     std::string passwordFile;
     std::string skd = "all";
+    bool noGatewayData = false;
+    std::string inspectFile;
+    bool json = false;
+    std::string diffA;
+    std::string diffB;
     double timeScale = 1.0;
+    bool progress = false;
+    bool noProgress = false;
 };
 
+// The progress line's reading of the job's latest report: as often as a front end needs it.
+constexpr std::chrono::milliseconds kProgressPoll{100};
 // Paths on the command line are UTF-8 on every platform; a plain string would be taken in the
 // local code page on Windows.
 std::filesystem::path pathOf(const std::string& utf8)
@@ -144,6 +156,17 @@ public:
         if (m_module)
             setActiveResources(m_previous);
     }
+    // The language's words beside the string table; the default language's where it has none.
+    std::string text(const char* key) const
+    {
+        if (m_module)
+            if (const char* found = compiledText(m_module->catalogue(), key))
+                return found;
+        if (const CompiledCatalogue* fallback = catalogueForLanguage(lang::kDefaultLanguageId))
+            if (const char* found = compiledText(*fallback, key))
+                return found;
+        return key;
+    }
     ScopedLanguage(const ScopedLanguage&) = delete;
     ScopedLanguage& operator=(const ScopedLanguage&) = delete;
 
@@ -188,6 +211,10 @@ void addJobOptions(CLI::App* command, Options& o)
                         "(time-outs never drop below 50 ms)")
         ->type_name("F")
         ->check(CLI::PositiveNumber);
+    CLI::Option* on = command->add_flag("--progress", o.progress,
+                                        "Show the progress line on standard error even when it is no terminal");
+    CLI::Option* off = command->add_flag("--no-progress", o.noProgress, "Never show the progress line");
+    on->excludes(off);
 }
 
 }  // namespace
@@ -203,8 +230,11 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
     Options o;
     CLI::App app{"Backs up or restores a NEXO gateway and the SKD modules behind it."};
     app.set_version_flag("--version", kProgramVersion);
-    app.footer("Status lines go to standard output, message boxes to standard error.\n"
-               "Exit status: 0 the job completed without an error, 1 it failed, 2 bad usage.");
+    app.footer("Status lines go to standard output, message boxes to standard error, and when standard error is a\n"
+               "terminal, one progress line at its bottom.\n"
+               "Exit status: 0 the job completed without an error, 1 it failed, 2 bad usage.\n"
+               "inspect: 0 a restore would find the file complete, 1 it would refuse it or restore it\n"
+               "incompletely, 2 bad usage or an unreadable file. diff: 0 equal, 1 different, 2 trouble.");
     app.require_subcommand(1, 1);
     CLI::App* backup = app.add_subcommand("backup", "Gateway (and SKDs) to FILE");
     CLI::App* restore = app.add_subcommand("restore", "FILE to the gateway (and SKDs)");
@@ -213,6 +243,17 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
     backup->add_option("--skd", o.skd, "Which SKDs to back up: all (default), none, or N: master N only, "
                                        "when every SKD holds the same data")
         ->type_name("all|none|N");
+    restore->add_option("--skd", o.skd, "Which SKDs to restore: all (default), none (the gateway's objects only, "
+                                        "no bus connection), or N: SKD N alone")
+        ->type_name("all|none|N");
+    restore->add_flag("--no-gateway-data", o.noGatewayData,
+                      "Check the gateway's version and password, but write none of its four objects");
+    CLI::App* inspect = app.add_subcommand("inspect", "What a restore would do with FILE; no network");
+    inspect->add_option("FILE", o.inspectFile, "The backup file")->required();
+    inspect->add_flag("--json", o.json, "The same facts as one JSON document");
+    CLI::App* diff = app.add_subcommand("diff", "What differs between two backup files; no network");
+    diff->add_option("A", o.diffA, "The first backup file")->required();
+    diff->add_option("B", o.diffB, "The second backup file")->required();
 
     try {
         std::vector<const char*> argv;
@@ -228,6 +269,11 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
         return code == 0 ? kExitOk : kExitUsage;
     }
 
+    if (inspect->parsed())
+        return inspectCommand(o.inspectFile, o.json, io.out, io.err);
+    if (diff->parsed())
+        return diffCommand(o.diffA, o.diffB, io.out, io.err);
+
     const int jobMode = backup->parsed() ? CProtocol::Backup : CProtocol::Restore;
 
     CTerminalDialog::SkdChoice skdChoice = CTerminalDialog::AllSkds;
@@ -240,6 +286,16 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
         skdChoice = CTerminalDialog::MasterSkd;
         master = o.skd[0] - '0';
     }
+    CProtocol::RestoreScope scope;
+    scope.gatewayObjects = !o.noGatewayData;
+    if (skdChoice == CTerminalDialog::NoSkd) {
+        scope.skds = CProtocol::RestoreScope::NoSkds;
+    } else if (skdChoice == CTerminalDialog::MasterSkd) {
+        scope.skds = CProtocol::RestoreScope::OneSkd;
+        scope.skd = master;
+    }
+    if (jobMode == CProtocol::Restore && !CProtocol::validScope(scope))
+        return usageError(io, "--skd none with --no-gateway-data would restore nothing");
 
     if (o.address.empty())
         return usageError(io, "the address is empty");
@@ -250,6 +306,11 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
     std::string error;
     if (!checkFile(jobMode, o.file, error))
         return usageError(io, error);
+    // Asked of the restore's own checks, so a refusal here is what the job would meet.
+    if (jobMode == CProtocol::Restore && scope.skds == CProtocol::RestoreScope::OneSkd &&
+        !CFileInspection(o.file).skdRestorable(scope.skd))
+        return usageError(io, "the backup file " + o.file + " holds no usable data for SKD " +
+                                  std::to_string(scope.skd) + " (see nexo-backup-cli inspect)");
 
     std::optional<std::string> password;
     if (!o.passwordFile.empty()) {
@@ -271,9 +332,19 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
         CMessage::getInstance()->setListBox(&terminal);
 
         job.init(&terminal, &terminal, jobMode, o.address);
+        if (jobMode == CProtocol::Restore)
+            job.setRestoreScope(scope);
+        const bool progress = o.progress || (!o.noProgress && io.terminal.errorIsTerminal());
+        if (progress)
+            terminal.showProgress([&language](const char* key) { return language.text(key); });
         if (!job.start()) {
             io.err << "nexo-backup-cli: the job could not be started\n" << std::flush;
         } else {
+            if (progress) {
+                while (!terminal.waitForJobDone(kProgressPoll))
+                    terminal.drawProgress();
+                terminal.clearProgress();
+            }
             job.join();
             status = job.succeeded() && !terminal.choiceRefused() ? kExitOk : kExitFailed;
         }

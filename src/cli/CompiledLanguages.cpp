@@ -11,6 +11,14 @@ const CompiledCatalogue* compiledCatalogue(std::string_view file)
     return nullptr;
 }
 
+const char* compiledText(const CompiledCatalogue& catalogue, std::string_view key)
+{
+    for (const CompiledText* t = catalogue.named; t && t->key; ++t)
+        if (key == t->key)
+            return t->text;
+    return nullptr;
+}
+
 const CompiledCatalogue* catalogueForLanguage(uint16_t languageId)
 {
     const lang::FileEntry* entry = lang::entryFor(languageId);

@@ -5,8 +5,9 @@
 #include <vector>
 
 // The terminal the tool's standard input may be: whether someone types there, and the echo of
-// what they type. The tool reaches it only through this interface, so tests can run the tool
-// in-process with a fake; each platform has its one implementation file (posix/Terminal.cpp).
+// what they type; and whether its error stream is a terminal that can show the progress line.
+// The tool reaches it only through this interface, so tests can run the tool in-process with a
+// fake; each platform has its one implementation file (posix/Terminal.cpp).
 class CTerminal
 {
 public:
@@ -18,6 +19,11 @@ public:
     // between puts the echo back before the program ends.
     virtual void echoOff() = 0;
     virtual void echoOn() = 0;
+
+    // True when the error stream is a terminal that keeps a line rewritten in place.
+    virtual bool errorIsTerminal() { return false; }
+    // Its width in characters; 0 when not known.
+    virtual int errorColumns() { return 0; }
     // One line typed there, without its line end, as UTF-8; false at the end of input. A
     // console whose bytes are not UTF-8 (Windows) reads its own characters instead of in.
     virtual bool readLine(std::istream& in, std::string& line) { return static_cast<bool>(std::getline(in, line)); }

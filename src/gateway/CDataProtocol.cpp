@@ -4,20 +4,12 @@
 #include "gateway/CDataNetwork.h"
 #include "gateway/CErrorMessage.h"
 #include "gateway/CFrame.h"
+#include "gateway/GatewayFileCheck.h"
 #include "job/CMessage.h"
 #include "platform/DialogLink.h"
 #include "platform/Encoding.h"
 
 
-
-namespace {
-
-const char* const kObjectNames[CDataProtocol::kObjectCount] = {
-    "UserManagerConfig", "ConfigManager", "DayLightConfig", "SystemTimeConfig"};
-static_assert(gw::OBJECT_USER_MANAGER == 0 && gw::OBJECT_CONFIG_MANAGER == 1 && gw::OBJECT_DAYLIGHT == 2 &&
-              gw::OBJECT_SYSTEM_TIME == 3);
-
-}  // namespace
 
 void CDataProtocol::attach(CDialogLink* dialog)
 {
@@ -29,9 +21,7 @@ void CDataProtocol::attach(CDialogLink* dialog)
 
 std::string CDataProtocol::getObjectName(int index)
 {
-    if (index < 0 || index >= kObjectCount)
-        return std::string();
-    return kObjectNames[index];
+    return gw::objectName(index);
 }
 
 bool CDataProtocol::readPackage(CFrame& frame, uint8_t headerSize)
@@ -174,24 +164,9 @@ bool CDataProtocol::restoreData(int index, const uint8_t* bytes, uint32_t count)
 
 bool CDataProtocol::checkDataFile()
 {
-    bool ok = m_fileManager->containsKey("Global.Version");
-    for (int i = 0; ok && i < kObjectCount; ++i) {
-        const std::string name = getObjectName(i);
-        if (!m_fileManager->containsKey(name + ".DataLength")) {
-            ok = false;
-            break;
-        }
-        const int32_t length = m_fileManager->getInt(name + ".DataLength");
-        if (length < 0 || static_cast<uint32_t>(length) > CDataNetwork::kMaxDataLength) {
-            ok = false;
-            break;
-        }
-        // An empty object needs no Data item.
-        if (length == 0)
-            continue;
-        size_t size = 0;
-        ok = m_fileManager->dataSize(name + ".Data", size) && size >= static_cast<size_t>(length);
-    }
+    bool ok = m_fileManager->containsKey(gw::VERSION_KEY);
+    for (int i = 0; ok && i < kObjectCount; ++i)
+        ok = gw::objectState(gw::readObject(*m_fileManager, i)) == gw::ObjectState::Usable;
     if (!ok)
         reportError("checkDataFile", MSG_FILE_ERROR, ERR_FILE_DAMAGED, m_messages);
     return ok;

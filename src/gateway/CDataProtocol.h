@@ -50,6 +50,10 @@ public:
     bool checkDataFile();
     bool checkErrorReply(const std::string& callName, const CFrame& frame);
 
+    // The restore's scope: false checks the file's version against the gateway's and writes
+    // none of the four objects (their keys are then not checked either). Set before restore.
+    void setRestoreObjects(bool on) { m_restoreObjects = on; }
+
     // Sequences: mode 1 backup, 2 restore.
     bool runGatewayJob(float version, int mode);
     bool backup(int version);
@@ -66,4 +70,5 @@ private:
     CDataNetwork* m_network = nullptr;
     CMessage* m_messages = nullptr;
     CDialogLink* m_dialog = nullptr;
+    bool m_restoreObjects = true;
 };

@@ -3,19 +3,11 @@
 
 #include "backupfile/CFileManager.h"
 #include "gateway/CErrorMessage.h"
+#include "gateway/GatewayFileCheck.h"
 #include "job/CMessage.h"
 
 #include <algorithm>
 #include <vector>
-
-namespace {
-
-std::string dataLengthKey(const std::string& name)
-{
-    return name + ".DataLength";
-}
-
-}  // namespace
 
 bool CDataProtocol::runGatewayJob(float version, int mode)
 {
@@ -33,7 +25,7 @@ bool CDataProtocol::runGatewayJob(float version, int mode)
 
 bool CDataProtocol::backup(int version)
 {
-    m_fileManager->setInt("Global.Version", version);
+    m_fileManager->setInt(gw::VERSION_KEY, version);
     bool ok = true;
     for (int i = 0; ok && i < kObjectCount; ++i) {
         const std::string name = getObjectName(i);
@@ -51,10 +43,12 @@ bool CDataProtocol::backup(int version)
 
 bool CDataProtocol::restore(int version)
 {
-    if (!checkDataFile())
+    if (m_restoreObjects && !checkDataFile())
         return false;
     if (!checkVersion(version))
         return false;
+    if (!m_restoreObjects)
+        return true;
     bool ok = true;
     for (int i = 0; ok && i < kObjectCount; ++i) {
         const std::string name = getObjectName(i);
@@ -72,31 +66,32 @@ bool CDataProtocol::restore(int version)
 
 bool CDataProtocol::checkVersion(int version)
 {
-    const float fileVersion = m_fileManager->getFloat("Global.Version");
-    // Files older than this cannot be restored (the message names 107, the rule is 104).
-    if (fileVersion < gw::OLDEST_FILE_VERSION) {
+    const float fileVersion = m_fileManager->getFloat(gw::VERSION_KEY);
+    switch (gw::versionFit(fileVersion, static_cast<float>(version))) {
+    case gw::VersionFit::Fits:
+        return true;
+    case gw::VersionFit::FileTooOld:
         m_messages->post(MSG_FILE_TOO_OLD, static_cast<double>(fileVersion));
         return false;
+    case gw::VersionFit::Differs:
+        break;
     }
-    if (static_cast<float>(version) == fileVersion)
-        return true;
     m_messages->post(MSG_VERSION_MISMATCH, static_cast<double>(fileVersion), static_cast<double>(version));
     return false;
 }
 
 int CDataProtocol::getDataLength(int index)
 {
-    const int32_t length = m_fileManager->getInt(dataLengthKey(getObjectName(index)));
+    const int32_t length = m_fileManager->getInt(gw::lengthKey(index));
     return length < 0 ? 0 : length;
 }
 
 int CDataProtocol::loadObject(int index, uint8_t* buffer, size_t capacity)
 {
-    const std::string name = getObjectName(index);
-    const int32_t length = m_fileManager->getInt(dataLengthKey(name));
+    const int32_t length = m_fileManager->getInt(gw::lengthKey(index));
     if (length <= 0)
         return 0;
     const size_t wanted = std::min(capacity, static_cast<size_t>(length));
-    m_fileManager->readData(name + ".Data", buffer, wanted);
+    m_fileManager->readData(gw::dataKey(index), buffer, wanted);
     return static_cast<int>(wanted);
 }

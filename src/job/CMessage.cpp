@@ -4,6 +4,7 @@
 #include "platform/Resources.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -34,7 +35,14 @@ long long CMsgArg::asInt() const
     case Int:
         return m_int;
     case Number:
-        return std::isfinite(m_number) ? static_cast<long long>(m_number) : 0;
+        // Converting a number outside the range is undefined: saturate, as strtoll does a text.
+        if (!std::isfinite(m_number))
+            return 0;
+        if (m_number >= 0x1p63)
+            return LLONG_MAX;
+        if (m_number < -0x1p63)
+            return LLONG_MIN;
+        return static_cast<long long>(m_number);
     case Text:
         break;
     }

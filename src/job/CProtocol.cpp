@@ -14,15 +14,6 @@
 #include <exception>
 
 
-namespace {
-
-constexpr int kBusConnectAttempts = 3;
-constexpr uint32_t kGatewayRestartMs = 60000;  // the gateway restarts its bus side after the close
-constexpr uint32_t kBusRetryMs = 10000;
-constexpr uint32_t kBusSettleMs = 10000;
-
-}  // namespace
-
 CProtocol::~CProtocol()
 {
     // run() uses this object's members: the worker must be gone before they are.
@@ -44,6 +35,8 @@ void CProtocol::init(CDialogLink* parent, CDialogLink* dialog, int jobMode, cons
     m_jobMode = jobMode;
     m_dataProtocol = new CDataProtocol;
     m_kandoProtocol = new CKandoProtocol;
+    m_progress.setLink(dialog);
+    m_kandoProtocol->setProgress(&m_progress);
 }
 
 int CProtocol::run()
@@ -54,6 +47,7 @@ int CProtocol::run()
     m_message->clearPostedIds();
     Outcome outcome = Completed;
     bool plannedEnd = false;
+    bool scopeEnd = false;  // the restore's scope leaves the bus out
 
     try {
         // An address that does not fit is refused rather than cut: a cut address could
@@ -88,23 +82,34 @@ int CProtocol::run()
             plannedEnd = true;
             throw 1;
         }
+        if (m_jobMode == Restore && m_scope.skds == RestoreScope::NoSkds) {
+            m_message->post(MSG_CONNECTION_CLOSED);
+            scopeEnd = true;
+            throw 1;
+        }
 
         m_message->post(MSG_WAIT_FOR_GATEWAY);
+        m_progress.beginWait(ProgressStage::WaitGateway, kGatewayRestartMs, CTimer::Pause);
         timer.pause(kGatewayRestartMs);
 
         m_kandoNetwork = getKandoNetwork();
         bool connected = false;
         for (int attempt = 1; attempt <= kBusConnectAttempts && !connected; ++attempt) {
+            m_progress.beginAttempt(attempt, kBusConnectAttempts, bus::WAIT_CONNECT);
             connected = m_kandoNetwork->connect(m_address, bus::BUS_PORT, bus::WAIT_CONNECT);
             if (!connected) {
                 m_kandoNetwork->disconnect();
+                m_progress.endWait(kBusRetryMs);
                 timer.pause(kBusRetryMs);
+            } else {
+                m_progress.endWait();
             }
         }
         if (!connected) {
             m_message->post(MSG_CONNECT_FAILED);
             throw 1;
         }
+        m_progress.beginWait(ProgressStage::Settle, kBusSettleMs, CTimer::Pause);
         timer.pause(kBusSettleMs);
 
         m_kandoProtocol->init(m_dialog);
@@ -122,7 +127,7 @@ int CProtocol::run()
                 m_kandoNetwork->disconnect();
             outcome = FailedKind3;
         } else {
-            outcome = plannedEnd ? PlannedEnd : FailedKind1;
+            outcome = plannedEnd ? PlannedEnd : scopeEnd ? Completed : FailedKind1;
         }
     } catch (const std::exception&) {
         // Nothing below throws by design; should something still do (out of memory), the
@@ -181,8 +186,25 @@ bool CProtocol::chooseFile()
     return true;
 }
 
+bool CProtocol::validScope(const RestoreScope& scope)
+{
+    if (scope.skds == RestoreScope::OneSkd && (scope.skd < 1 || scope.skd > bus::MAX_SKDS))
+        return false;
+    return scope.gatewayObjects || scope.skds != RestoreScope::NoSkds;
+}
+
+bool CProtocol::setRestoreScope(const RestoreScope& scope)
+{
+    if (!validScope(scope))
+        return false;
+    m_scope = scope;
+    return true;
+}
+
 bool CProtocol::gatewayStage(float version)
 {
+    if (m_jobMode == Restore)
+        m_dataProtocol->setRestoreObjects(m_scope.gatewayObjects);
     return m_dataProtocol->runGatewayJob(version, m_jobMode);
 }
 
@@ -190,6 +212,8 @@ bool CProtocol::skdStage(float version)
 {
     if (m_jobMode == Backup && !m_kandoProtocol->requestSKDChoice())
         return true;
+    if (m_jobMode == Restore)
+        m_kandoProtocol->setRestoreOnly(m_scope.skds == RestoreScope::OneSkd ? m_scope.skd : 0);
     m_kandoProtocol->setProgMode(1);
     const bool result = m_kandoProtocol->runSKDJob(version, m_jobMode);
     m_kandoProtocol->setProgMode(0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "job/CBaseThread.h"
+#include "job/CJobProgress.h"
 
 #include <atomic>
 #include <string>
@@ -39,6 +40,25 @@ public:
     };
 
     static constexpr size_t kMaxAddressLength = 16;
+    // The waits around the bus connect (ms).
+    static constexpr uint32_t kGatewayRestartMs = 60000;  // the gateway restarts its bus side after the close
+    static constexpr uint32_t kBusRetryMs = 10000;        // after a failed connect attempt
+    static constexpr uint32_t kBusSettleMs = 10000;       // after the connect
+    static constexpr int kBusConnectAttempts = 3;
+
+    // What a restore writes. The dialog's job restores everything; a backup ignores it.
+    struct RestoreScope {
+        // False: the gateway is connected, its version checked against the file and its
+        // password asked, but none of its four objects is written.
+        bool gatewayObjects = true;
+        // NoSkds ends the job after the gateway part (no wait, no bus connection); OneSkd
+        // restores SKD skd (1 to 8) alone.
+        enum Skds { AllSkds, NoSkds, OneSkd } skds = AllSkds;
+        int skd = 0;
+    };
+    // False for a scope that names no SKD number from 1 to 8 with OneSkd, or that writes
+    // nothing at all; the scope is then left as it was.
+    static bool validScope(const RestoreScope& scope);
 
     CProtocol() = default;
     ~CProtocol() override;  // joins the worker; frees nothing else (run() does)
@@ -47,6 +67,10 @@ public:
     // WM_JOB_DONE and, through the protocol objects, WM_ASK_PASSWORD and WM_SKD_CHOOSE
     // (the two may be the same link).
     void init(CDialogLink* parent, CDialogLink* dialog, int jobMode, const std::string& address);
+
+    // Dialog thread, before start(). False (nothing changed) for an invalid scope.
+    bool setRestoreScope(const RestoreScope& scope);
+    const RestoreScope& restoreScope() const { return m_scope; }
 
     // The job; worker thread, once. Answers 0.
     int run() override;
@@ -93,6 +117,9 @@ private:
     CKandoNetwork* m_kandoNetwork = nullptr;
     std::string m_address;
     int m_jobMode = 0;
+    // Reports to the dialog; the bus-module protocol reports through it too.
+    CJobProgress m_progress;
+    RestoreScope m_scope;
 
     std::atomic<bool> m_passwordCancelled{false};
     std::atomic<Outcome> m_outcome{NotFinished};

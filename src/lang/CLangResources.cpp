@@ -58,6 +58,22 @@ const DialogText kDialogTexts[] = {
     {"IDD_134_OK", "Aceptar"},
     {"IDD_134_CANCEL", "Cancelar"},
     {"APP_PASSWORD_CHARSET", "La contraseña contiene caracteres que el NEXO no admite."},
+    // The progress line under the status list: stage, amount, time left.
+    {"APP_PROGRESS_WAIT_GATEWAY", "Esperando al NEXO"},
+    {"APP_PROGRESS_CONNECT", "Conectando al puerto del bus, intento %1 de %2"},
+    {"APP_PROGRESS_SETTLE", "Esperando a que el bus esté listo"},
+    {"APP_PROGRESS_SCAN", "Buscando SKDs en el bus"},
+    {"APP_PROGRESS_BACKUP", "Copia de seguridad del SKD %1"},
+    {"APP_PROGRESS_RESTORE", "Restauración del SKD %1"},
+    {"APP_PROGRESS_CLEAN", "Borrando el SKD %1"},
+    {"APP_PROGRESS_CHECK", "Comprobando el CRC del SKD %1"},
+    {"APP_PROGRESS_BYTES", "%1 de %2 bytes"},
+    {"APP_PROGRESS_SECONDS", "%1 de %2 s"},
+    {"APP_PROGRESS_SECONDS_MAX", "%1 s (máx. %2 s)"},
+    {"APP_PROGRESS_STEPS", "dirección %1 de %2"},
+    {"APP_PROGRESS_LEFT", "quedan %1"},
+    {"APP_PROGRESS_LEFT_JOB", "quedan %1 (en total %2)"},
+    {"APP_PROGRESS_DONE", "Trabajo terminado"},
 };
 
 // The data folder as seen from the programs' folder, fixed by the install layout.

@@ -24,6 +24,25 @@ void CDialogLink::messageBox(const std::string& text)
     invokeOnDialogThread([&] { onMessageBox(text); });
 }
 
+void CDialogLink::reportProgress(const CProgressReport& report)
+{
+    m_progress.post(report);
+    onProgressReport(report);
+}
+
+bool CDialogLink::progressNow(CProgressReport& report) const
+{
+    if (!m_progress.latest(report))
+        return false;
+    report = report.at(CProgressReport::Clock::now());
+    return true;
+}
+
+void CDialogLink::clearProgress()
+{
+    m_progress.clear();
+}
+
 void CDirectDialogLink::invokeOnDialogThread(const std::function<void()>& fn)
 {
     std::lock_guard<std::recursive_mutex> lock(m_mutex);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Progress.h"
+
 #include <functional>
 #include <mutex>
 #include <string>
@@ -8,6 +10,10 @@
 // request the job makes of the user interface goes through it and blocks the caller until
 // the dialog thread has handled it. Requests are served in order; a request made on the
 // dialog thread itself runs at once.
+//
+// Progress reports are the exception: they never wait for the dialog thread. The link keeps
+// the latest one and the dialog side reads it when it redraws (about ten times a second),
+// so however often the worker reports, a front end sees at most that many.
 //
 // The Qt dialog, the terminal front end and test fakes implement the protected handlers.
 
@@ -42,6 +48,12 @@ public:
     // A modal message box with an OK button; returns once the user has closed it.
     void messageBox(const std::string& text);
 
+    // Any thread; returns at once.
+    void reportProgress(const CProgressReport& report);
+    // Dialog side: the latest report as of now; false when there was none since the last clear.
+    bool progressNow(CProgressReport& report) const;
+    void clearProgress();
+
 protected:
     // Runs fn on the dialog thread and returns when it has run. Runs fn at once when
     // called on the dialog thread.
@@ -52,6 +64,12 @@ protected:
     virtual long onMessage(unsigned message, long wParam, long lParam) = 0;
     virtual bool onChooseFile(int jobMode, std::string& path) = 0;
     virtual void onMessageBox(const std::string& text) = 0;
+    // Every report as it is made, on the reporting thread: for a fake that records them. It
+    // must not block.
+    virtual void onProgressReport(const CProgressReport& /*report*/) {}
+
+private:
+    CProgressSlot m_progress;
 };
 
 // A link whose dialog thread is whichever thread makes the request: the handler runs on the

@@ -32,6 +32,9 @@ int resolveIPv4(const std::string& address, uint16_t port, Endpoint& out);
 class Socket
 {
 public:
+    // Wide enough for a descriptor or a socket handle; -1 is no socket on every platform.
+    using Handle = std::intptr_t;
+
     Socket() = default;
     ~Socket();
     Socket(Socket&& other) noexcept;
@@ -41,6 +44,8 @@ public:
 
     // A fresh non-blocking, non-inherited IPv4 stream socket; not open with *error set.
     static Socket openStream(int* error);
+    // Takes over a socket made elsewhere (a socket pair in a test, say); it is closed with this.
+    static Socket adopt(Handle handle) { return Socket(handle); }
 
     bool isOpen() const { return m_handle != kInvalid; }
     void close();
@@ -73,8 +78,6 @@ public:
     bool peerClosed(int* error = nullptr) const;
 
 private:
-    // Wide enough for a descriptor or a socket handle; -1 is no socket on every platform.
-    using Handle = std::intptr_t;
     static constexpr Handle kInvalid = -1;
 
     explicit Socket(Handle handle) : m_handle(handle) {}

@@ -3,12 +3,15 @@
 #include "Simulator.h"
 #include "TestSupport.h"
 #include "job/CMessage.h"
+#include "lang/CLangResources.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -29,6 +32,23 @@ sim::Config simConfig(int n, uint32_t seed)
     return config;
 }
 
+// The progress bar and its line at one moment.
+struct BarState {
+    int value = -1;
+    QString text;
+    bool operator==(const BarState&) const = default;
+};
+
+void PrintTo(const BarState& bar, std::ostream* out)
+{
+    *out << bar.value << " \"" << bar.text.toStdString() << "\"";
+}
+
+BarState barOf(const CBackupDlg& dialog)
+{
+    return {dialog.progressBar()->value(), dialog.progressLabel()->text()};
+}
+
 // One job through the dialog as a user runs it: type the address, press the button, answer
 // the file dialog, the password prompt and (for a backup) the SKD choice.
 struct JobRun {
@@ -41,6 +61,15 @@ struct JobRun {
     std::string closedLine;
     std::string wrongPasswordLine;
     std::string wrongPasswordBox;
+    // The progress bar before the job, every 10 ms while it ran, while the SKD choice was
+    // open (the bus scan just over), and after it; its full value.
+    BarState barBefore;
+    std::vector<BarState> barDuring;
+    BarState barAtChoice;
+    BarState barAfter;
+    int barFull = 0;
+    QString doneText;
+    QString scanText;
 };
 
 void typeRightPassword(CPasswordDlg& prompt)
@@ -68,6 +97,9 @@ JobRun runJob(const std::string& address, int mode, const QString& file, int mas
     };
     script.choice = [&](CSKDChooseDlg& choice) {
         return execWith(choice, [&] {
+            // The dialog reads the progress ten times a second, also while the choice is open.
+            QTest::qWait(250);
+            run.barAtChoice = barOf(dialog);
             for (int i = 0; i < choice.masterCombo()->count(); ++i)
                 run.comboEntries << choice.masterCombo()->itemText(i);
             if (master > 0) {
@@ -79,8 +111,20 @@ JobRun runJob(const std::string& address, int mode, const QString& file, int mas
             QTest::mouseClick(choice.okButton(), Qt::LeftButton);
         });
     };
+    run.barBefore = barOf(dialog);
     QTest::mouseClick(mode == 1 ? dialog.backupButton() : dialog.restoreButton(), Qt::LeftButton);
-    EXPECT_TRUE(waitFor([&] { return !dialog.jobRunning(); }, kJobLimitMs));
+    EXPECT_TRUE(waitFor(
+        [&] {
+            run.barDuring.push_back(barOf(dialog));
+            return !dialog.jobRunning();
+        },
+        kJobLimitMs));
+    run.barAfter = barOf(dialog);
+    run.barFull = dialog.progressBar()->maximum();
+    run.doneText = getLangResources()->text("APP_PROGRESS_DONE");
+    CLangResources* lang = getLangResources();
+    run.scanText = lang->text("APP_PROGRESS_SCAN") + ": " + lang->text("APP_PROGRESS_STEPS").arg("8", "8") +
+                   QString::fromUtf8(" – ") + lang->text("APP_PROGRESS_LEFT").arg("0:00");
     run.lines = dialog.statusLines();
     run.versionLine = CMessage::getInstance()->formatText(145, 108.0);
     run.closedLine = CMessage::getInstance()->formatText(137);
@@ -108,6 +152,25 @@ std::string allLines(const JobRun& run)
     return run.lines.join('\n').toStdString();
 }
 
+// The bar is empty and still before the job, only rises while the line names the same stage,
+// and is full with the closing text after a job that ran to its end.
+void expectBarOfACompletedJob(const JobRun& run)
+{
+    EXPECT_EQ(run.barBefore, BarState({0, QString()}));
+    bool shown = false;
+    for (size_t i = 1; i < run.barDuring.size(); ++i) {
+        const BarState& before = run.barDuring[i - 1];
+        const BarState& now = run.barDuring[i];
+        shown = shown || !now.text.isEmpty();
+        const QString stage = now.text.section(QStringLiteral(": "), 0, 0);
+        if (!stage.isEmpty() && stage == before.text.section(QStringLiteral(": "), 0, 0)) {
+            EXPECT_GE(now.value, before.value) << now.text.toStdString() << " after " << before.text.toStdString();
+        }
+    }
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(run.barAfter, BarState({run.barFull, run.doneText}));
+}
+
 class BackupJob : public ::testing::Test
 {
 protected:
@@ -128,6 +191,9 @@ TEST_F(BackupJob, BackupWithMasterThroughTheDialog)
     EXPECT_TRUE(run.closeOnlyEnabled);
     EXPECT_TRUE(run.boxes.isEmpty()) << run.boxes.join('\n').toStdString();
     EXPECT_EQ(run.comboEntries.size(), 3);
+    // While the user chooses, the bar shows the bus scan that found the SKDs, complete.
+    EXPECT_EQ(run.barAtChoice, BarState({run.barFull, run.scanText}));
+    expectBarOfACompletedJob(run);
     EXPECT_TRUE(run.lines.contains(QString::fromStdString(run.versionLine))) << allLines(run);
     EXPECT_EQ(lastLine(run), run.closedLine) << allLines(run);
 
@@ -160,6 +226,7 @@ TEST_F(BackupJob, BackupAndRestoreThroughTheDialog)
         EXPECT_TRUE(content.contains(key)) << key;
 
     const JobRun restore = runJob(target.config().address, 2, file, 0);
+    expectBarOfACompletedJob(restore);
     EXPECT_TRUE(restore.closeOnlyEnabled);
     EXPECT_TRUE(restore.boxes.isEmpty()) << restore.boxes.join('\n').toStdString();
     EXPECT_TRUE(restore.comboEntries.isEmpty());  // a restore asks no SKD question
@@ -187,6 +254,8 @@ TEST_F(BackupJob, RefusedOrCancelledPassword)
         QTest::mouseClick(prompt.okButton(), Qt::LeftButton);
     });
     EXPECT_TRUE(refused.closeOnlyEnabled);
+    // A job that did not run to its end leaves the bar empty.
+    EXPECT_EQ(refused.barAfter, BarState({0, QString()}));
     EXPECT_EQ(refused.boxes, QStringList({QString::fromStdString(refused.wrongPasswordBox)}));
     ASSERT_GE(refused.lines.size(), 2) << allLines(refused);
     EXPECT_EQ(refused.lines[refused.lines.size() - 2].toStdString(), refused.wrongPasswordLine) << allLines(refused);

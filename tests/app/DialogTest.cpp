@@ -1,6 +1,7 @@
 #include "AppTestSupport.h"
 
 #include "CBackupApp.h"
+#include "DialogUnits.h"
 #include "job/CMessage.h"
 #include "lang/CLangResources.h"
 #include "platform/TimeScale.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTemporaryDir>
@@ -481,6 +483,97 @@ TEST(SkdChoice, RepaintKeepsTheUsersChoice)
         QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
     });
     EXPECT_EQ(master, 5);
+}
+
+}  // namespace
+
+namespace {
+
+// The progress band lies under the template's controls, which keep their places: the dialog
+// only grows by it.
+TEST(MainDialog, ProgressBandUnderTheTemplate)
+{
+    CBackupDlg dialog;
+    dialog.show();
+    const DialogUnits units(dialog.font());
+    const struct {
+        QWidget* control;
+        int y, height;
+    } controls[] = {
+        {dialog.closeButton(), 232, 14},
+        {dialog.backupButton(), 62, 16},
+        {dialog.restoreButton(), 62, 16},
+    };
+    for (const auto& c : controls) {
+        EXPECT_EQ(c.control->geometry().top(), units.y(c.y));
+        EXPECT_EQ(c.control->geometry().height(), units.y(c.height));
+    }
+    EXPECT_EQ(dialog.statusList()->geometry().top(), units.y(88));
+    EXPECT_EQ(dialog.addressEdit()->geometry().top(), units.y(33));
+
+    const QRect text = dialog.progressLabel()->geometry();
+    const QRect bar = dialog.progressBar()->geometry();
+    EXPECT_GT(text.top(), dialog.closeButton()->geometry().bottom());
+    EXPECT_GT(bar.top(), text.bottom());
+    EXPECT_LE(bar.bottom(), dialog.height());
+    EXPECT_GT(dialog.height(), units.y(265));
+    EXPECT_EQ(bar.left(), dialog.statusList()->geometry().left());
+    EXPECT_EQ(bar.right(), dialog.statusList()->geometry().right());
+
+    // No job yet: empty, no text, and not the moving bar of an unknown amount.
+    EXPECT_EQ(dialog.progressBar()->value(), dialog.progressBar()->minimum());
+    EXPECT_LT(dialog.progressBar()->minimum(), dialog.progressBar()->maximum());
+    EXPECT_TRUE(dialog.progressLabel()->text().isEmpty());
+}
+
+// The line of a report: stage, amount and the time left where it is known, in the language.
+TEST(MainDialog, ProgressLine)
+{
+    using namespace std::chrono;
+    CBackupDlg dialog;
+    const auto ns = [](auto d) { return duration_cast<nanoseconds>(d).count(); };
+    const auto now = CProgressReport::Clock::now();
+    auto report = [&](ProgressStage stage, ProgressUnit unit, uint64_t done, uint64_t total) {
+        CProgressReport r;
+        r.stage = stage;
+        r.unit = unit;
+        r.done = done;
+        r.total = total;
+        r.since = now;
+        r.reportedAt = now;
+        return r;
+    };
+    CProgressReport transfer = report(ProgressStage::SkdBackup, ProgressUnit::Bytes, 31744, 62000);
+    transfer.skd = 3;
+    transfer.stageLeft = ns(seconds(42));
+    transfer.afterStage = ns(seconds(148));
+    CProgressReport last = transfer;
+    last.afterStage = 0;
+    CProgressReport connect = report(ProgressStage::ConnectBus, ProgressUnit::Time, ns(seconds(5)), ns(seconds(30)));
+    connect.exact = false;
+    connect.attempt = 2;
+    connect.attempts = 3;
+    CProgressReport wait = report(ProgressStage::WaitGateway, ProgressUnit::Time, ns(seconds(23)), ns(seconds(60)));
+    wait.stageLeft = ns(seconds(37));
+    CProgressReport all = report(ProgressStage::SkdRestore, ProgressUnit::Bytes, 0, 62000);
+    all.skd = CProgressReport::kAllSkds;
+    CProgressReport longWait = report(ProgressStage::Clean, ProgressUnit::Time, 0, ns(hours(2)));
+    longWait.skd = 1;
+    longWait.stageLeft = ns(hours(1) + minutes(2) + seconds(3));
+
+    const struct {
+        const CProgressReport& report;
+        const char* line;
+    } cases[] = {
+        {transfer, "Backup of SKD 3: 31,744 of 62,000 bytes – 0:42 left (job 3:10)"},
+        {last, "Backup of SKD 3: 31,744 of 62,000 bytes – 0:42 left"},
+        {connect, "Connecting to the bus port, attempt 2 of 3: 5 s (at most 30 s)"},
+        {wait, "Waiting for the NEXO: 23 of 60 s – 0:37 left"},
+        {all, "Restore of SKD [all]: 0 of 62,000 bytes"},
+        {longWait, "Clearing SKD 1: 0 of 7200 s – 1:02:03 left"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(dialog.progressText(c.report).toStdString(), c.line);
 }
 
 }  // namespace

@@ -218,6 +218,9 @@ TEST_F(SkdJob, SilentSkd)
 // A reply that is lost, broken or empty is asked for again; the image holds exactly the SKD's bytes.
 TEST_F(SkdJob, BackupRecoversFromBadReplies)
 {
+    // The request counts are exact, so no good reply may miss its wait on a loaded machine:
+    // 200 ms per chunk instead of the 50 ms floor.
+    testsupport::ScopedTimeScale scale{0.2};
     struct Case {
         const char* name;
         sim::Faults faults;
@@ -465,4 +468,112 @@ TEST_F(SkdJob, MissingCrcFailsTheCheck)
         EXPECT_EQ(linesWith("no se ha restablecido correctamente"), c.failedLines);
         EXPECT_EQ(m_dialog.boxes(), (std::vector<std::string>{c.box}));
     }
+}
+
+// ---------------------------------------------------------------- progress
+
+namespace {
+
+struct StageKey {
+    ProgressStage stage;
+    int skd;
+};
+
+constexpr int kAll = CProgressReport::kAllSkds;
+
+}  // namespace
+
+// Every stage the sequences report, in order; within each the amount only rises, a completed
+// transfer ends at the whole template area and a wait ends with its length known.
+TEST_F(SkdJob, ProgressRisesWithinEachStage)
+{
+    using S = ProgressStage;
+    struct Case {
+        const char* name;
+        std::vector<int> skds;
+        int master;
+        bool restore;
+        std::vector<StageKey> stages;
+    } cases[] = {
+        {"backup of two SKDs", {1, 2}, 0, false, {{S::SkdBackup, 1}, {S::SkdBackup, 2}}},
+        {"restore, one SKD after the other", {1, 2}, 0, true,
+         {{S::ScanBus, 0}, {S::Clean, 1}, {S::SkdRestore, 1}, {S::CheckCrc, 1}, {S::Clean, 2}, {S::SkdRestore, 2},
+          {S::CheckCrc, 2}}},
+        {"restore of a master to all SKDs", {1, 2}, 2, true,
+         {{S::ScanBus, 0}, {S::ScanBus, 0}, {S::Clean, 1}, {S::Clean, 2}, {S::Clean, kAll}, {S::SkdRestore, kAll},
+          {S::ScanBus, 0}, {S::CheckCrc, 1}, {S::CheckCrc, 2}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        startEmptyFile();
+        startSim(c.skds);
+        CJobProgress progress(&m_dialog);
+        m_protocol->setProgress(&progress);
+        std::vector<std::string> list;
+        for (int n : c.skds)
+            list.push_back(std::to_string(n));
+        backup(list, static_cast<uint32_t>(c.master));
+        if (c.restore) {
+            m_protocol = std::make_unique<CKandoProtocol>();
+            m_protocol->init(&m_dialog);
+            m_protocol->setProgress(&progress);
+            m_dialog.clear();
+            restore();
+        }
+        EXPECT_TRUE(m_dialog.boxes().empty());
+
+        const auto stages = testsupport::progressStages(m_dialog.progressReports());
+        ASSERT_EQ(stages.size(), c.stages.size());
+        for (size_t i = 0; i < stages.size(); ++i) {
+            SCOPED_TRACE(i);
+            const std::vector<CProgressReport>& reports = stages[i];
+            EXPECT_EQ(reports.front().stage, c.stages[i].stage);
+            EXPECT_EQ(reports.front().skd, c.stages[i].skd);
+            for (size_t k = 1; k < reports.size(); ++k) {
+                ASSERT_EQ(reports[k].stage, reports[0].stage);
+                ASSERT_GE(reports[k].done, reports[k - 1].done) << "report " << k;
+                ASSERT_LE(reports[k].done, reports[k].total) << "report " << k;
+            }
+            const CProgressReport& last = reports.back();
+            switch (last.unit) {
+            case ProgressUnit::Bytes:
+                EXPECT_EQ(last.total, kArea);
+                EXPECT_EQ(last.done, kArea);
+                EXPECT_EQ(last.percent(), 100);
+                EXPECT_EQ(last.stageLeft, 0);
+                break;
+            case ProgressUnit::Steps:
+                EXPECT_EQ(last.done, 8u);
+                EXPECT_EQ(last.total, 8u);
+                break;
+            case ProgressUnit::Time:
+                EXPECT_TRUE(last.exact);
+                EXPECT_NE(last.stageLeft, CProgressReport::kUnknown);
+                break;
+            }
+        }
+    }
+}
+
+// Once a transfer has shown its rate, the job's time left is foretold: the first of two SKDs
+// still has the second one's transfer ahead of it, the second only the closing waits.
+TEST_F(SkdJob, ProgressForetellsTheTimeLeft)
+{
+    startSim({1, 2});
+    CJobProgress progress(&m_dialog);
+    m_protocol->setProgress(&progress);
+    backup({"1", "2"}, 0);
+
+    const auto stages = testsupport::progressStages(m_dialog.progressReports());
+    ASSERT_EQ(stages.size(), 2u);
+    for (const auto& reports : stages) {
+        // Unknown at first, known from the middle of the transfer on.
+        EXPECT_EQ(reports.front().stageLeft, CProgressReport::kUnknown);
+        const CProgressReport& middle = reports[reports.size() / 2];
+        EXPECT_NE(middle.stageLeft, CProgressReport::kUnknown);
+        EXPECT_NE(middle.jobLeft(), CProgressReport::kUnknown);
+        EXPECT_GE(middle.jobLeft(), middle.stageLeft);
+    }
+    EXPECT_GT(stages[0].back().afterStage, stages[1].back().afterStage);
+    EXPECT_GT(progress.rate(), 0);
 }

@@ -1,9 +1,12 @@
 // The command-line tool run in-process against the in-process simulator, over string streams.
+#include "BackupText.h"
 #include "CliExpect.h"
+#include "MiniJson.h"
 #include "Simulator.h"
 #include "TestSupport.h"
 
 #include "cli/Cli.h"
+#include "bus/BusDefs.h"
 #include "cli/Terminal.h"
 #include "platform/Resources.h"
 #include "resources/Version.h"
@@ -12,6 +15,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -432,6 +436,410 @@ TEST_F(Cli, HelpAndVersionGoToTheOutput)
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--skd"), std::string::npos) << help.out;
     EXPECT_TRUE(help.err.empty()) << help.err;
+}
+
+// ---------------------------------------------------------------- backup files, without a network
+
+using testsupport::BackupText;
+
+// The problem lines of an inspection's text.
+int problemLines(const std::vector<std::string>& lines)
+{
+    int n = 0;
+    for (const std::string& line : lines)
+        n += line.rfind("  refused: ", 0) == 0 || line.rfind("  incomplete: ", 0) == 0 || line.rfind("  note: ", 0) == 0;
+    return n;
+}
+
+TEST_F(Cli, InspectNamesEveryProblemARestoreMeetsWithItsStatus)
+{
+    const std::string u = "UserManagerConfig.", c = "ConfigManager.";
+    struct Case {
+        const char* what;
+        std::function<void(BackupText&)> damage;
+        std::vector<std::string> problems;  // each the text of one problem line
+        int status;
+    };
+    const std::vector<Case> cases = {
+        {"complete", [](BackupText&) {}, {}, 0},
+        // Refused by the restore's file and version checks.
+        {"version missing", [](BackupText& f) { f.remove("Global.Version"); },
+         {"refused: Global.Version is missing: the restore refuses the file"}, 1},
+        {"version too old", [](BackupText& f) { f.set("Global.Version", "103"); },
+         {"refused: Global.Version is \"103\": files older than version 104 are not restored"}, 1},
+        {"version no gateway has", [](BackupText& f) { f.set("Global.Version", "108.5"); },
+         {"refused: Global.Version is \"108.5\": no gateway has that version, so the file restores to none"}, 1},
+        {"Data missing", [&](BackupText& f) { f.remove(c + "Data"); },
+         {"refused: ConfigManager.Data is missing: the restore refuses the file"}, 1},
+        {"DataLength missing", [](BackupText& f) { f.remove("DayLightConfig.DataLength"); },
+         {"refused: DayLightConfig.DataLength is missing: the restore refuses the file"}, 1},
+        {"negative length", [&](BackupText& f) { f.set(c + "DataLength", "-5"); },
+         {"refused: ConfigManager.DataLength is negative (-5): the restore refuses the file"}, 1},
+        {"length beyond any frame", [&](BackupText& f) { f.set(c + "DataLength", "67108865"); },
+         {"refused: ConfigManager.DataLength is 67108865, above the limit of 67108864 bytes: the restore refuses the file"},
+         1},
+        {"Data decodes short", [&](BackupText& f) { f.set(c + "DataLength", "201"); },
+         {"refused: ConfigManager.Data decodes to 200 bytes, fewer than its DataLength of 201: the restore refuses the file"},
+         1},
+        // The restore goes on but leaves an SKD unrestored or unchecked.
+        {"SKD image missing", [](BackupText& f) { f.remove("SKD2.Data"); },
+         {"incomplete: SKD2.Data is missing: SKD 2 is not restored"}, 1},
+        {"SKD length above the buffer", [](BackupText& f) { f.set("SKD2.DataLength", "70000"); },
+         {"incomplete: SKD2.DataLength is 70000, above the limit of 63000 bytes: SKD 2 is not restored"}, 1},
+        {"SKD length negative", [](BackupText& f) { f.set("SKD2.DataLength", "-1"); },
+         {"incomplete: SKD2.DataLength is negative (-1): SKD 2 is not restored"}, 1},
+        {"SKD length 0", [](BackupText& f) { f.set("SKD2.DataLength", "0"); },
+         {"incomplete: SKD2.DataLength is 0: SKD 2 is not restored"}, 1},
+        {"SKD image decodes short", [](BackupText& f) { f.set("SKD2.DataLength", "62001"); },
+         {"incomplete: SKD2.Data decodes to 62000 bytes, fewer than its DataLength of 62001: SKD 2 is not restored"}, 1},
+        {"CRC missing", [](BackupText& f) { f.remove("SKD1.CRC"); },
+         {"incomplete: SKD1.CRC is missing: SKD 1 cannot be checked and counts as not restored"}, 1},
+        {"CFG of the wrong size", [](BackupText& f) { f.setData("SKD1.CFG", {1, 2, 3}); },
+         {"incomplete: SKD1.CFG holds 3 bytes, not 5: SKD 1 gets no configuration record"}, 1},
+        {"SKD that never answered", [](BackupText& f) { f.set("SKD64.DataLength", "0"); },
+         {"incomplete: SKD64.DataLength: an SKD did not answer during the backup, and its data is not in the file"}, 1},
+        {"records without DataLength", [](BackupText& f) { f.remove("SKD2.DataLength"); },
+         {"incomplete: SKD 2 has records but no DataLength: it is not restored"}, 1},
+        {"SKD records for a gateway without SKDs", [](BackupText& f) { f.set("Global.Version", "107"); },
+         {"incomplete: the file holds SKD records, but a gateway of version 107 has no SKDs: they are not restored"}, 1},
+        {"master without its records", [](BackupText& f) { f.set("SKD0.MASTER", "195"); },
+         {"note: master mode with master SKD 3, but the image and CRC written to every SKD are SKD 1's",
+          "note: master mode: the image of SKD 2 is not restored, every SKD gets the master's",
+          "incomplete: SKD3.CFG is missing: no configuration record is sent"},
+         1},
+        // Worked around without a word, nothing the file holds is lost.
+        {"unknown key", [](BackupText& f) { f.set("Foo.Bar", "1"); }, {"note: Foo.Bar is no key the restore reads"}, 0},
+        {"SKD key the restore never reads", [](BackupText& f) { f.set("SKD01.DataLength", "5"); },
+         {"note: SKD01.DataLength is no key the restore reads"}, 0},
+        {"line without =", [](BackupText& f) { f.appendLine("garbage"); },
+         {"note: line 19 has no \"=\" and is ignored"}, 0},
+        {"line with an empty value", [](BackupText& f) { f.appendLine("Foo="); },
+         {"note: line 19 (Foo) has an empty value and is ignored"}, 0},
+        {"key too long", [](BackupText& f) { f.appendLine(std::string(255, 'K') + "=1"); },
+         {"note: line 19 has a key longer than 254 bytes and is ignored"}, 0},
+        {"key repeated", [](BackupText& f) { f.appendLine("SKD0.MASTER=192"); },
+         {"note: line 10 (SKD0.MASTER) is replaced by line 19: the later line wins"}, 0},
+        {"Data longer than its length", [&](BackupText& f) { f.set(u + "DataLength", "999"); },
+         {"note: UserManagerConfig.Data decodes to 1000 bytes, more than its DataLength of 999: only the first 999 are "
+          "restored"},
+         0},
+        {"Data of an empty object", [](BackupText& f) { f.set("SystemTimeConfig.DataLength", "0"); },
+         {"note: SystemTimeConfig.Data is there but its DataLength is 0: the object is restored empty"}, 0},
+        {"length with blanks", [&](BackupText& f) { f.set(u + "DataLength", " 1000"); },
+         {"note: UserManagerConfig.DataLength is \" 1000\", read as 1000"}, 0},
+        {"master beyond 8 bits", [](BackupText& f) { f.set("SKD0.MASTER", "448"); },
+         {"note: SKD0.MASTER is 448, read as the address 192: single mode"}, 0},
+        {"master missing", [](BackupText& f) { f.remove("SKD0.MASTER"); }, {"note: SKD0.MASTER is missing: single mode"}, 0},
+        {"CRC longer than a record", [](BackupText& f) { f.setData("SKD1.CRC", {1, 2, 3, 4, 5, 6}); },
+         {"note: SKD1.CRC holds 6 bytes: only the first 5 are used"}, 0},
+        {"image longer than the template area",
+         [](BackupText& f) {
+             f.set("SKD1.DataLength", "62500");
+             f.setData("SKD1.Data", BackupText::randomBytes(62500, 3));
+         },
+         {"note: SKD1.DataLength is 62500: only the first 62000 bytes fit the template area and are written"}, 0},
+        {"no SKD data",
+         [](BackupText& f) {
+             for (const char* key : {"SKD0.MASTER", "SKD1.DataLength", "SKD1.Data", "SKD1.CFG", "SKD1.CRC",
+                                     "SKD2.DataLength", "SKD2.Data", "SKD2.CFG", "SKD2.CRC"})
+                 f.remove(key);
+         },
+         {"note: the file holds no SKD image: the restore writes no SKD"}, 0},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BackupText text = BackupText::complete();
+        c.damage(text);
+        const std::string file = path("inspect" + std::to_string(n++) + ".mrk");
+        ASSERT_TRUE(text.write(file));
+        const Result r = call({"inspect", file});
+        EXPECT_EQ(r.status, c.status) << r.out << r.err;
+        EXPECT_EQ(problemLines(r.lines), static_cast<int>(c.problems.size())) << r.out;
+        for (const std::string& problem : c.problems)
+            EXPECT_TRUE(hasLine(r.lines, "  " + problem)) << problem << "\n" << r.out;
+        EXPECT_EQ(hasLine(r.lines, "Problems: none"), c.problems.empty()) << r.out;
+        EXPECT_TRUE(r.err.empty()) << r.err;
+    }
+}
+
+TEST_F(Cli, InspectTellsWhatTheFileHolds)
+{
+    BackupText single = BackupText::complete();
+    single.setData("SKD2.CFG", {1, 2});
+    single.remove("SKD2.CRC");
+    ASSERT_TRUE(single.write(path("single.mrk"), "\n"));
+    const Result r = call({"inspect", path("single.mrk")});
+    const std::vector<std::string> head = {
+        "File: " + path("single.mrk"),
+        "Gateway version: 108 (restores to a gateway of version 108 only)",
+        "Objects:",
+        "  UserManagerConfig: 1000 bytes",
+        "  ConfigManager: 200 bytes",
+        "  DayLightConfig: 30 bytes",
+        "  SystemTimeConfig: 4 bytes",
+        "SKDs: single mode",
+        "  SKD 1: template image 62000 bytes, CFG there, CRC there",
+        "  SKD 2: template image 62000 bytes, CFG short (2 bytes), CRC missing",
+        "Problems:",
+    };
+    ASSERT_GE(r.lines.size(), head.size()) << r.out;
+    EXPECT_EQ(std::vector<std::string>(r.lines.begin(), r.lines.begin() + static_cast<long>(head.size())), head);
+    EXPECT_EQ(r.lines.back(), "Verdict: incomplete: a restore would leave part of this file unrestored");
+    EXPECT_EQ(r.status, 1);
+
+    BackupText master = BackupText::complete();
+    master.set("SKD0.MASTER", "194");
+    for (const char* key : {"SKD1.DataLength", "SKD1.Data", "SKD1.CFG", "SKD1.CRC"})
+        master.remove(key);
+    ASSERT_TRUE(master.write(path("master.mrk")));
+    const Result m = call({"inspect", path("master.mrk")});
+    EXPECT_EQ(m.status, 0) << m.out;
+    EXPECT_TRUE(hasLine(m.lines, "SKDs: master mode, master SKD 2")) << m.out;
+    EXPECT_EQ(m.lines.back(), "Verdict: complete: a restore would find this file complete");
+}
+
+TEST_F(Cli, InspectAsJson)
+{
+    BackupText text = BackupText::complete();
+    text.set("SKD0.MASTER", "193");
+    text.remove("SKD2.CRC");
+    // Keys are bytes of the system's code page: a quote, a control character and a
+    // Windows-1252 letter must come out as valid JSON in UTF-8.
+    text.set("Fo\"o\x01\xFC", "1");
+    text.appendLine("garbage");
+    ASSERT_TRUE(text.write(path("j.mrk")));
+    const Result r = call({"inspect", path("j.mrk"), "--json"});
+    EXPECT_EQ(r.status, 0) << r.out;
+    minijson::Value doc;
+    try {
+        doc = minijson::Reader::parse(r.out);
+    } catch (const std::exception& e) {
+        FAIL() << e.what() << "\n" << r.out;
+    }
+    try {
+        EXPECT_EQ(doc["file"].string, path("j.mrk"));
+        EXPECT_EQ(doc["version"].number, 108);
+        EXPECT_EQ(doc["restoresTo"].number, 108);
+        ASSERT_EQ(doc["objects"].array.size(), 4u);
+        EXPECT_EQ(doc["objects"][1]["name"].string, "ConfigManager");
+        EXPECT_EQ(doc["objects"][1]["dataLength"].number, 200);
+        EXPECT_EQ(doc["objects"][1]["dataBytes"].number, 200);
+        EXPECT_EQ(doc["mode"].string, "master");
+        EXPECT_EQ(doc["master"].number, 1);
+        ASSERT_EQ(doc["skds"].array.size(), 2u);
+        EXPECT_EQ(doc["skds"][1]["number"].number, 2);
+        EXPECT_EQ(doc["skds"][1]["dataLength"].number, 62000);
+        EXPECT_TRUE(doc["skds"][1]["crcBytes"].isNull());
+        EXPECT_FALSE(doc["skds"][1]["crc"].boolean);
+        EXPECT_TRUE(doc["skds"][1]["cfg"].boolean);
+        const minijson::Value& problems = doc["problems"];
+        ASSERT_EQ(problems.array.size(), 3u) << r.out;
+        EXPECT_EQ(problems[0]["code"].string, "master-image-unused");  // SKD 2's image: master mode writes SKD 1's
+        EXPECT_EQ(problems[1]["code"].string, "unknown-key");
+        EXPECT_EQ(problems[1]["key"].string, "Fo\"o\x01\xC3\xBC");
+        EXPECT_EQ(problems[2]["code"].string, "line-ignored");
+        EXPECT_EQ(problems[2]["line"].number, 19);
+        EXPECT_TRUE(problems[2]["key"].isNull());
+        EXPECT_EQ(problems[2]["severity"].string, "note");
+        EXPECT_EQ(problems[2]["message"].string, "line 19 has no \"=\" and is ignored");
+        EXPECT_EQ(doc["verdict"].string, "complete");
+    } catch (const std::exception& e) {
+        FAIL() << e.what() << "\n" << r.out;
+    }
+
+    text.remove("Global.Version");
+    ASSERT_TRUE(text.write(path("j.mrk")));
+    const Result refused = call({"inspect", path("j.mrk"), "--json"});
+    EXPECT_EQ(refused.status, 1);
+    const minijson::Value doc2 = minijson::Reader::parse(refused.out);
+    EXPECT_TRUE(doc2["version"].isNull());
+    EXPECT_TRUE(doc2["restoresTo"].isNull());
+    EXPECT_EQ(doc2["problems"][0]["severity"].string, "refused");
+    EXPECT_EQ(doc2["verdict"].string, "refused");
+}
+
+TEST_F(Cli, DiffComparesWhatARestoreReads)
+{
+    const BackupText base = BackupText::complete();
+    ASSERT_TRUE(base.write(path("a.mrk")));
+    struct Case {
+        const char* what;
+        std::function<void(BackupText&)> change;
+        std::string lineEnd;
+        std::vector<std::string> lines;  // lines that must be there
+        int status;
+    };
+    const std::vector<Case> cases = {
+        {"other line order, line ends and skipped lines",
+         [](BackupText& f) {
+             const std::string version = "108";
+             f.remove("Global.Version");
+             f.appendLine("just a comment");
+             f.set("Global.Version", version);
+         },
+         "\n",
+         {"Global.Version: equal (108)", "ConfigManager: equal (200 bytes)", "SKD1 image: equal (62000 bytes)",
+          "SKD2.CRC: equal (5 bytes)", "The files are equal."},
+         0},
+        {"one byte of an object",
+         [](BackupText& f) {
+             auto bytes = f.data("ConfigManager.Data");
+             bytes[17] ^= 0x01;
+             f.setData("ConfigManager.Data", bytes);
+         },
+         "\r\n", {"ConfigManager: differs: A 200 bytes, B 200 bytes, first difference at byte 17", "The files differ."}, 1},
+        {"a shorter image",
+         [](BackupText& f) {
+             auto bytes = f.data("SKD1.Data");
+             bytes.resize(1000);
+             f.setData("SKD1.Data", bytes);
+             f.set("SKD1.DataLength", "1000");
+         },
+         "\r\n", {"SKD1 image: differs: A 62000 bytes, B 1000 bytes, first difference at byte 1000"}, 1},
+        {"an SKD in one file only",
+         [](BackupText& f) {
+             for (const char* key : {"SKD2.DataLength", "SKD2.Data", "SKD2.CFG", "SKD2.CRC"})
+                 f.remove(key);
+         },
+         "\r\n", {"SKD2 image: only in A (62000 bytes)", "SKD2.CFG: only in A (5 bytes)", "SKD2.CRC: only in A (5 bytes)"},
+         1},
+        {"a record in the other file only", [](BackupText& f) { f.setData("SKD3.CRC", {1, 2, 3, 4, 5}); }, "\r\n",
+         {"SKD3.CRC: only in B (5 bytes)"}, 1},
+        {"the version", [](BackupText& f) { f.set("Global.Version", "109"); }, "\r\n",
+         {"Global.Version: differs: A 108, B 109"}, 1},
+        {"the master", [](BackupText& f) { f.set("SKD0.MASTER", "194"); }, "\r\n", {"SKD0.MASTER: differs: A 192, B 194"},
+         1},
+        {"a DataLength only", [](BackupText& f) { f.set("UserManagerConfig.DataLength", "999"); }, "\r\n",
+         {"UserManagerConfig: differs: DataLength A 1000, B 999, the data is equal"}, 1},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BackupText other = base;
+        c.change(other);
+        const std::string b = path("b" + std::to_string(n++) + ".mrk");
+        ASSERT_TRUE(other.write(b, c.lineEnd));
+        const Result r = call({"diff", path("a.mrk"), b});
+        EXPECT_EQ(r.status, c.status) << r.out;
+        for (const std::string& line : c.lines)
+            EXPECT_TRUE(hasLine(r.lines, line)) << line << "\n" << r.out;
+        // Whatever else is listed is equal.
+        int unequal = 0;
+        for (const std::string& line : r.lines)
+            unequal += line.find(": differs: ") != std::string::npos || line.find(": only in ") != std::string::npos;
+        int expectedUnequal = 0;
+        for (const std::string& line : c.lines)
+            expectedUnequal += line.find(": differs: ") != std::string::npos || line.find(": only in ") != std::string::npos;
+        EXPECT_EQ(unequal, expectedUnequal) << r.out;
+    }
+}
+
+// Every bus request of a restore of SKD number alone goes to that SKD, apart from the bus scan,
+// the programming mode and the final reset.
+void expectOnlySkdTouched(const sim::Simulator& simulator, int number)
+{
+    int own = 0;
+    for (const sim::BusRequest& q : simulator.busRequests()) {
+        if (q.code == bus::CMD_PROBE || q.code == bus::CMD_PROG_ON || q.code == bus::CMD_PROG_OFF ||
+            (q.code == bus::CMD_RESET && q.destination == bus::ADDR_ALL_SKDS))
+            continue;
+        EXPECT_EQ(q.destination, bus::skdAddress(number)) << "request code " << int(q.code);
+        own += q.destination == bus::skdAddress(number);
+    }
+    EXPECT_GT(own, 0);
+}
+
+TEST_F(Cli, RestoreOfPartOfAFile)
+{
+    const sim::Simulator& original = startSim(80, 108, {}, 11);
+    const std::string file = path("part.mrk");
+    ASSERT_EQ(backup(addressOf(original), file).status, 0);
+    struct Case {
+        const char* what;
+        std::vector<std::string> options;
+        bool objectsWritten;
+        int skd;  // restored alone; 0: none, and no bus connection
+    };
+    const std::vector<Case> cases = {
+        {"the gateway only", {"--skd", "none"}, true, 0},
+        {"one SKD", {"--skd", "2"}, true, 2},
+        {"one SKD, not the gateway's objects", {"--skd", "5", "--no-gateway-data"}, false, 5},
+    };
+    int n = 81;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Simulator& fresh = startSim(n++, 108, {}, 22);
+        const auto objectsBefore = fresh.objects();
+        const auto skdsBefore = fresh.skds();
+        std::vector<std::string> args = {"restore", addressOf(fresh), file, "--password-file", path("password")};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const Result r = run(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.lines.front(), text(MSG_GATEWAY_VERSION, 108.0));
+        EXPECT_EQ(r.lines.back(), text(MSG_CONNECTION_CLOSED));
+        EXPECT_EQ(hasLine(r.lines, text(MSG_RESTORE_DONE)), c.objectsWritten);
+        EXPECT_EQ(hasLine(r.lines, text(MSG_WAIT_FOR_GATEWAY)), c.skd != 0);
+
+        EXPECT_EQ(fresh.objects() == original.objects(), c.objectsWritten);
+        if (!c.objectsWritten) {
+            EXPECT_EQ(fresh.objects(), objectsBefore);
+            for (const sim::GatewayRequest& q : fresh.gatewayRequests())
+                EXPECT_NE(q.type, 1) << "restore request";
+        }
+        if (c.skd == 0) {
+            EXPECT_EQ(fresh.busConnections(), 0);
+        } else {
+            expectOnlySkdTouched(fresh, c.skd);
+            EXPECT_TRUE(hasLine(r.lines, text(MSG_SKD_RESTORE_DONE, std::to_string(c.skd))));
+        }
+        for (const auto& [number, skd] : fresh.skds()) {
+            SCOPED_TRACE(number);
+            const sim::SkdState expected = number == c.skd ? original.skds().at(number) : skdsBefore.at(number);
+            EXPECT_TRUE(skd.memory == expected.memory);
+            EXPECT_EQ(skd.cfg, expected.cfg);
+        }
+    }
+}
+
+TEST_F(Cli, FileCommandsAndRestoreScopeRefuseBadUsage)
+{
+    BackupText text = BackupText::complete();  // SKDs 1 and 2
+    text.set("SKD2.DataLength", "0");
+    ASSERT_TRUE(text.write(path("f.mrk")));
+    BackupText old = BackupText::complete();
+    old.set("Global.Version", "107");
+    ASSERT_TRUE(old.write(path("107.mrk")));
+    fs::create_directory(path("folder"));
+    const std::string address = testsupport::loopbackAddress(99);  // nothing listens: a connect would post 116
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        const char* says;
+    };
+    const std::vector<Case> cases = {
+        {"inspect without a file", {"inspect"}, nullptr},
+        {"inspect of a missing file", {"inspect", path("missing.mrk")}, "missing.mrk cannot be read"},
+        {"inspect of a folder", {"inspect", path("folder")}, "cannot be read"},
+        {"diff of one file", {"diff", path("f.mrk")}, nullptr},
+        {"diff with a missing file", {"diff", path("f.mrk"), path("missing.mrk")}, "missing.mrk cannot be read"},
+        {"restore of nothing at all", {"restore", address, path("f.mrk"), "--skd", "none", "--no-gateway-data"},
+         "restore nothing"},
+        {"restore of an SKD the file lacks", {"restore", address, path("f.mrk"), "--skd", "3"}, "SKD 3"},
+        {"restore of an SKD whose image is unusable", {"restore", address, path("f.mrk"), "--skd", "2"}, "SKD 2"},
+        {"restore of an SKD to a gateway without SKDs", {"restore", address, path("107.mrk"), "--skd", "1"}, "SKD 1"},
+        {"bad --skd", {"restore", address, path("f.mrk"), "--skd", "0"}, "--skd"},
+        {"--no-gateway-data with a backup", {"backup", address, path("b.mrk"), "--no-gateway-data"}, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Result r = call(c.args);
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        if (c.says) {
+            EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        }
+    }
 }
 
 }  // namespace

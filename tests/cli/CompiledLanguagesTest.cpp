@@ -42,6 +42,11 @@ TEST(CompiledLanguages, EveryFileOfTheLanguageTableIsCompiledInWithEveryText)
         std::string text;
         EXPECT_FALSE(module.loadString(kFirstStringId - 1, text));
         EXPECT_FALSE(module.loadString(kLastStringId + 1, text));
+        // The progress line's words.
+        for (const char* key : {"APP_PROGRESS_WAIT_GATEWAY", "APP_PROGRESS_CONNECT", "APP_PROGRESS_SETTLE",
+                                "APP_PROGRESS_SCAN", "APP_PROGRESS_BACKUP", "APP_PROGRESS_RESTORE", "APP_PROGRESS_CLEAN",
+                                "APP_PROGRESS_CHECK", "APP_PROGRESS_LEFT", "APP_PROGRESS_LEFT_JOB"})
+            EXPECT_NE(compiledText(*catalogue, key), nullptr) << key;
     }
 }
 
@@ -78,6 +83,11 @@ TEST(CompiledLanguages, TextsAreCarriedAsLreleaseCompilesThem)
             EXPECT_EQ(text, c.text) << c.id;
         }
     }
+    // Named keys: those asked for and translated, and only those.
+    EXPECT_STREQ(compiledText(catalogue, "KEY_CARRIED"), "%1 & %2 \xE2\x80\x93 named");
+    EXPECT_EQ(compiledText(catalogue, "KEY_VANISHED"), nullptr);
+    EXPECT_EQ(compiledText(catalogue, "KEY_MISSING"), nullptr);
+    EXPECT_EQ(compiledText(catalogue, "KEY_NOT_ASKED_FOR"), nullptr);
 }
 
 }  // namespace

@@ -6,13 +6,17 @@
 #include "TestSupport.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <regex>
 #include <thread>
 
 namespace {
@@ -208,6 +212,169 @@ TEST_F(EndToEnd, RoundTripRestoresAFreshGatewayToTheOriginal)
         EXPECT_EQ(testsupport::readFile(path("state-fresh/" + name)), testsupport::readFile(path("state-original/" + name)))
             << name;
     EXPECT_EQ(testsupport::folderEntries(path("state-fresh")).size(), names.size());
+}
+
+// ---------------------------------------------------------------- the progress line
+
+// A pseudo-terminal of the given width that a child writes to; what it wrote is read all along,
+// so the child never blocks on a full terminal.
+class TerminalCapture
+{
+public:
+    explicit TerminalCapture(unsigned short columns)
+    {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)
+            return;
+        struct winsize size {};
+        size.ws_col = columns;
+        size.ws_row = 24;
+        ::ioctl(m_master, TIOCSWINSZ, &size);
+        m_path = ::ptsname(m_master);
+        m_reader = std::thread([this] {
+            char buffer[4096];
+            for (;;) {
+                pollfd p{m_master, POLLIN, 0};
+                const bool ready = ::poll(&p, 1, 20) > 0 && (p.revents & POLLIN);
+                const ssize_t n = ready ? ::read(m_master, buffer, sizeof buffer) : 0;
+                if (n > 0) {
+                    m_bytes.append(buffer, static_cast<size_t>(n));
+                } else if (m_done) {
+                    break;
+                }
+            }
+        });
+    }
+    ~TerminalCapture()
+    {
+        finish();
+        if (m_master >= 0)
+            ::close(m_master);
+    }
+    const std::string& path() const { return m_path; }
+    // Everything the child wrote; call once it has ended.
+    std::string finish()
+    {
+        m_done = true;
+        if (m_reader.joinable())
+            m_reader.join();
+        return m_bytes;
+    }
+
+private:
+    int m_master = -1;
+    std::string m_path;
+    std::thread m_reader;
+    std::atomic<bool> m_done{false};
+    std::string m_bytes;
+};
+
+const std::regex kProgressDrawn(R"(\r\[[#-]{20}\] +[0-9]+%  [^\r\n]*?\x1b\[K)");
+const std::string kProgressCleared = "\r\x1b[K";
+
+std::string withoutProgress(const std::string& bytes)
+{
+    std::string rest = std::regex_replace(bytes, kProgressDrawn, "");
+    for (size_t at; (at = rest.find(kProgressCleared)) != std::string::npos;)
+        rest.erase(at, kProgressCleared.size());
+    return rest;
+}
+
+std::vector<std::string> backupLines(const std::string& file)
+{
+    std::vector<std::string> lines = gatewayBackupLines(108, file);
+    lines.push_back(text(MSG_WAIT_FOR_GATEWAY));
+    for (const char* n : {"1", "2", "5"}) {
+        lines.push_back(text(MSG_SKD_BACKUP_START, n));
+        lines.push_back(text(MSG_SKD_BACKUP_DONE, n));
+    }
+    lines.push_back(text(MSG_CONNECTION_CLOSED));
+    return lines;
+}
+
+// On a terminal the tool keeps one progress line that it rewrites in place, takes it away
+// before every status line and puts it back after, and leaves none behind; the status lines
+// themselves come out exactly as without it. --no-progress keeps the terminal free of it.
+TEST_F(EndToEnd, ProgressLineOnATerminal)
+{
+    const std::string address = startSim(50, 108);
+    struct Case {
+        const char* name;
+        std::vector<std::string> extra;
+        bool progress;
+    } cases[] = {
+        {"a terminal", {}, true},
+        {"--no-progress", {"--no-progress"}, false},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        constexpr unsigned short kColumns = 60;
+        TerminalCapture terminal(kColumns);
+        ASSERT_FALSE(terminal.path().empty());
+        const std::string file = path("pty" + std::to_string(n++) + ".mrk");
+        std::vector<std::string> args = {m_bin + "/nexo-backup-cli", "backup", address, file, "--password-file",
+                                         path("password"), "--time-scale", "0.01"};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        std::vector<std::string> env = kEnv;
+        env.push_back("TERM=xterm");
+        Process cli(args, m_temp.dir(), {}, env, {}, terminal.path());
+        ASSERT_TRUE(cli.started());
+        EXPECT_EQ(cli.wait(60s), 0);
+        const std::string bytes = terminal.finish();
+
+        // The terminal turns each line end into CR LF.
+        std::string expected;
+        for (const std::string& line : backupLines(file))
+            expected += line + "\r\n";
+        EXPECT_EQ(withoutProgress(bytes), expected) << bytes;
+
+        const auto drawn = std::distance(std::sregex_iterator(bytes.begin(), bytes.end(), kProgressDrawn), std::sregex_iterator());
+        if (!c.progress) {
+            EXPECT_EQ(drawn, 0);
+            EXPECT_EQ(bytes.find('\x1b'), std::string::npos);
+            continue;
+        }
+        // Rewritten in place: one drawing right after another, with no line end between them;
+        // in the user's language and within the terminal's width.
+        EXPECT_GT(drawn, 3);
+        EXPECT_NE(bytes.find("\x1b[K\r["), std::string::npos) << bytes;
+        EXPECT_NE(bytes.find("%  Esperando al NEXO"), std::string::npos) << bytes;
+        for (auto it = std::sregex_iterator(bytes.begin(), bytes.end(), kProgressDrawn); it != std::sregex_iterator(); ++it) {
+            const std::string drawing = it->str().substr(1, it->str().size() - 4);
+            const auto characters = std::count_if(drawing.begin(), drawing.end(),
+                                                  [](char ch) { return (static_cast<unsigned char>(ch) & 0xC0) != 0x80; });
+            EXPECT_LT(characters, kColumns) << drawing;
+        }
+        // Every status line after a drawing starts on a cleared line, and the last drawing is
+        // taken away at the end.
+        for (const std::string& line : backupLines(file)) {
+            const size_t at = bytes.find(line);
+            ASSERT_NE(at, std::string::npos) << line;
+            const bool afterDrawing = bytes.rfind("\x1b[K", at) != std::string::npos;
+            if (afterDrawing) {
+                EXPECT_EQ(bytes.compare(at - kProgressCleared.size(), kProgressCleared.size(), kProgressCleared), 0) << line;
+            }
+        }
+        ASSERT_GE(bytes.size(), kProgressCleared.size());
+        EXPECT_EQ(bytes.substr(bytes.size() - kProgressCleared.size()), kProgressCleared);
+    }
+}
+
+// Not on a terminal, not a byte of progress, unless --progress asks for it.
+TEST_F(EndToEnd, NoProgressOnAPipeUnlessAskedFor)
+{
+    const std::string address = startSim(51, 108);
+    const Run piped = backup(address, path("piped.mrk"));
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.lines, backupLines(path("piped.mrk")));
+    EXPECT_EQ(piped.err, "");
+
+    const Run forced = backup(address, path("forced.mrk"), {"--progress"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_EQ(forced.lines, backupLines(path("forced.mrk")));
+    EXPECT_EQ(withoutProgress(forced.err), "");
+    EXPECT_TRUE(std::regex_search(forced.err, kProgressDrawn)) << forced.err;
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ std::atomic<int> g_serial{0};
 }
 
 Process::Process(const std::vector<std::string>& args, const std::string& outputDir, const std::string& stdinText,
-                 const std::vector<std::string>& extraEnv, const std::string& stdinPath)
+                 const std::vector<std::string>& extraEnv, const std::string& stdinPath, const std::string& outputPath)
 {
     const std::string stem = outputDir + "/proc" + std::to_string(::getpid()) + "_" + std::to_string(g_serial++);
     m_outPath = stem + ".out";
@@ -39,8 +39,13 @@ Process::Process(const std::vector<std::string>& args, const std::string& output
         posix_spawn_file_actions_addopen(&actions, 0, m_inPath.c_str(), O_RDONLY, 0);
     else
         posix_spawn_file_actions_addopen(&actions, 0, stdinPath.c_str(), O_RDWR | O_NOCTTY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, m_errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (outputPath.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 1, m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, m_errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_RDWR | O_NOCTTY, 0);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    }
 
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e)

@@ -14,9 +14,11 @@ class Process
 {
 public:
     // stdinText: what the child reads on standard input; stdinPath, when given, is opened
-    // as standard input instead (a terminal, for example).
+    // as standard input instead (a terminal, for example); outputPath, when given, as standard
+    // output and standard error both, instead of the files out() and err() read.
     Process(const std::vector<std::string>& args, const std::string& outputDir, const std::string& stdinText = {},
-            const std::vector<std::string>& extraEnv = {}, const std::string& stdinPath = {});
+            const std::vector<std::string>& extraEnv = {}, const std::string& stdinPath = {},
+            const std::string& outputPath = {});
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;

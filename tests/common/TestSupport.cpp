@@ -67,12 +67,36 @@ std::vector<std::string> FakeDialog::boxes() const
     return m_boxes;
 }
 
+std::vector<CProgressReport> FakeDialog::progressReports() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_progress;
+}
+
 void FakeDialog::clear()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_lines.clear();
     m_messages.clear();
     m_boxes.clear();
+    m_progress.clear();
+}
+
+void FakeDialog::onProgressReport(const CProgressReport& report)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_progress.push_back(report);
+}
+
+std::vector<std::vector<CProgressReport>> progressStages(const std::vector<CProgressReport>& reports)
+{
+    std::vector<std::vector<CProgressReport>> stages;
+    for (const CProgressReport& r : reports) {
+        if (stages.empty() || stages.back().back().instance != r.instance)
+            stages.emplace_back();
+        stages.back().push_back(r);
+    }
+    return stages;
 }
 
 void FakeDialog::onStatusLine(const std::string& line)

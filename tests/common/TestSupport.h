@@ -40,6 +40,8 @@ public:
     std::vector<std::string> lines() const;
     std::vector<unsigned> messages() const;
     std::vector<std::string> boxes() const;
+    // Every progress report as it was made.
+    std::vector<CProgressReport> progressReports() const;
     void clear();
 
     // Handlers for the synchronous messages; the default answers 1 and does nothing else.
@@ -52,13 +54,18 @@ protected:
     long onMessage(unsigned message, long wParam, long lParam) override;
     bool onChooseFile(int jobMode, std::string& path) override;
     void onMessageBox(const std::string& text) override;
+    void onProgressReport(const CProgressReport& report) override;
 
 private:
     mutable std::mutex m_mutex;
     std::vector<std::string> m_lines;
     std::vector<unsigned> m_messages;
     std::vector<std::string> m_boxes;
+    std::vector<CProgressReport> m_progress;
 };
+
+// The reports of each stage begun, in order: one list per stage instance.
+std::vector<std::vector<CProgressReport>> progressStages(const std::vector<CProgressReport>& reports);
 
 // A fresh folder under the system's temporary folder, removed with everything in it when the
 // object goes. Throws when the folder cannot be made, so a fixture holding one fails its test.

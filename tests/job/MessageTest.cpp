@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
 #include <cstring>
 #include <map>
 
@@ -33,6 +35,16 @@ TEST(Message, ExpansionMarks)
     };
     for (const Case& c : cases)
         EXPECT_EQ(CMessage::expandText(c.text, c.args, CMessage::kLineLimit), c.expected) << c.text;
+}
+
+TEST(Message, NumberReadAsIntegerSaturatesOutsideItsRange)
+{
+    EXPECT_EQ(CMsgArg(-2.8443e174).asInt(), LLONG_MIN);
+    EXPECT_EQ(CMsgArg(1e300).asInt(), LLONG_MAX);
+    EXPECT_EQ(CMsgArg(0x1p63).asInt(), LLONG_MAX);
+    EXPECT_EQ(CMsgArg(-0x1p63).asInt(), LLONG_MIN);
+    EXPECT_EQ(CMsgArg(-7.9).asInt(), -7);
+    EXPECT_EQ(CMsgArg(std::nan("")).asInt(), 0);
 }
 
 TEST(Message, LongInputIsCutAtLimits)

@@ -30,6 +30,7 @@ struct JobResult {
     std::vector<std::string> lines;
     std::vector<unsigned> messages;
     std::vector<std::string> boxes;
+    std::vector<CProgressReport> progress;
     CProtocol::Outcome outcome = CProtocol::NotFinished;
     bool succeeded = false;
 };
@@ -37,7 +38,7 @@ struct JobResult {
 // Answers the job's questions the way a user at the dialog would.
 struct Answers {
     std::string password = " secret";  // as stored by the dialog: blank + password, or the cancel marker
-    enum { All, Cancel, Master } skd = All;
+    enum Kind { All, Cancel, Master } skd = All;
     int master = 0;
 };
 
@@ -85,7 +86,8 @@ protected:
         return simulator;
     }
 
-    JobResult runJob(int mode, const std::string& address, const std::string& path, const Answers& answers = {})
+    JobResult runJob(int mode, const std::string& address, const std::string& path, const Answers& answers = {},
+                     const CProtocol::RestoreScope& scope = {})
     {
         FakeDialog dialog;
         dialog.filePath = path;
@@ -107,6 +109,7 @@ protected:
             return 1;
         };
         job.init(&dialog, &dialog, mode, address);
+        EXPECT_TRUE(job.setRestoreScope(scope));
         EXPECT_TRUE(job.start());
         job.join();
 
@@ -115,6 +118,7 @@ protected:
         result.lines = dialog.lines();
         result.messages = dialog.messages();
         result.boxes = dialog.boxes();
+        result.progress = dialog.progressReports();
         result.outcome = job.outcome();
         result.succeeded = job.succeeded();
         return result;
@@ -389,4 +393,179 @@ TEST_F(ProtocolTest, RestoreRoundTripAndSkdFailure)
     expectBusClosedDown(*deaf);
 }
 
+// ---------------------------------------------------------------- restore of part of a file
+
+// Every bus request of a restore of SKD number alone goes to that SKD, apart from the bus scan,
+// the programming mode and the final reset.
+void expectOnlySkdTouched(const sim::Simulator& simulator, int number)
+{
+    const uint8_t own = bus::skdAddress(number);
+    int ownRequests = 0;
+    for (const sim::BusRequest& q : simulator.busRequests()) {
+        if (q.code == bus::CMD_PROBE || q.code == bus::CMD_PROG_ON || q.code == bus::CMD_PROG_OFF)
+            continue;
+        if (q.code == bus::CMD_RESET && q.destination == bus::ADDR_ALL_SKDS)
+            continue;
+        EXPECT_EQ(q.destination, own) << "request code 0x" << std::hex << int(q.code);
+        ownRequests += q.destination == own;
+    }
+    EXPECT_GT(ownRequests, 485) << "cleaned, written, configured and checked";
+}
+
+TEST_F(ProtocolTest, RestoreOfOneSkdTouchesThatSkdOnly)
+{
+    struct Case {
+        const char* what;
+        Answers::Kind choice;
+        int master;  // SKD number the backup takes as master
+        int target;
+        int imageOf;  // whose saved memory and configuration SKD target gets
+    };
+    const std::vector<Case> cases = {
+        {"single mode", Answers::All, 0, 2, 2},
+        {"master mode", Answers::Master, 5, 2, 5},
+    };
+    int n = 50;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto original = startSimulator(n++, 108, {}, 1);
+        const std::string path = file(std::string(c.what) + ".mrk");
+        Answers answers;
+        answers.skd = c.choice;
+        answers.master = c.master;
+        ASSERT_TRUE(runJob(CProtocol::Backup, original->config().address, path, answers).succeeded);
+        const auto saved = original->skds();
+        original->stop();
+
+        auto fresh = startSimulator(n++, 108, {}, 2);
+        const auto before = fresh->skds();
+        CProtocol::RestoreScope scope;
+        scope.skds = CProtocol::RestoreScope::OneSkd;
+        scope.skd = c.target;
+        const JobResult r = runJob(CProtocol::Restore, fresh->config().address, path, {}, scope);
+        EXPECT_TRUE(r.succeeded);
+        EXPECT_TRUE(r.boxes.empty());
+        EXPECT_EQ(std::count(r.ids.begin(), r.ids.end(), 166), 1);
+        EXPECT_TRUE(testsupport::anyLineContains(r.lines, "Terminada restauración del SKD " + std::to_string(c.target) + "."));
+        EXPECT_FALSE(contains(r.ids, 159));
+        EXPECT_FALSE(contains(r.ids, 160));
+        expectBusClosedDown(*fresh);
+        expectOnlySkdTouched(*fresh, c.target);
+
+        const auto after = fresh->skds();
+        for (const auto& [number, skd] : after) {
+            SCOPED_TRACE(number);
+            if (number == c.target) {
+                EXPECT_TRUE(skd.memory == saved.at(c.imageOf).memory);
+                EXPECT_EQ(skd.cfg, saved.at(c.imageOf).cfg);
+            } else {
+                EXPECT_TRUE(skd.memory == before.at(number).memory);
+                EXPECT_EQ(skd.cfg, before.at(number).cfg);
+            }
+        }
+        // The gateway part runs as always.
+        EXPECT_EQ(fresh->objects(), original->objects());
+    }
+}
+
+TEST_F(ProtocolTest, RestoreWithoutSkdsNeverOpensTheBusPort)
+{
+    auto original = startSimulator(60, 108, {}, 1);
+    const std::string path = file("none.mrk");
+    ASSERT_TRUE(runJob(CProtocol::Backup, original->config().address, path).succeeded);
+
+    auto fresh = startSimulator(61, 108, {}, 2);
+    const auto skdsBefore = fresh->skds();
+    CProtocol::RestoreScope scope;
+    scope.skds = CProtocol::RestoreScope::NoSkds;
+    const JobResult r = runJob(CProtocol::Restore, fresh->config().address, path, {}, scope);
+    EXPECT_EQ(r.outcome, CProtocol::Completed);
+    EXPECT_TRUE(r.succeeded);
+    ASSERT_GE(r.ids.size(), 2u);
+    EXPECT_EQ(r.ids[r.ids.size() - 2], 136);
+    EXPECT_EQ(r.ids.back(), 137);
+    EXPECT_FALSE(contains(r.ids, 163));
+    EXPECT_EQ(fresh->objects(), original->objects());
+    EXPECT_EQ(fresh->busConnections(), 0);
+    for (const auto& [number, skd] : fresh->skds())
+        EXPECT_TRUE(skd.memory == skdsBefore.at(number).memory) << number;
+}
+
+TEST_F(ProtocolTest, RestoreWithoutGatewayDataSendsNoObject)
+{
+    auto original = startSimulator(70, 108, {}, 1);
+    const std::string path = file("skds.mrk");
+    ASSERT_TRUE(runJob(CProtocol::Backup, original->config().address, path).succeeded);
+    CProtocol::RestoreScope scope;
+    scope.gatewayObjects = false;
+
+    auto fresh = startSimulator(71, 108, {}, 2);
+    const auto objectsBefore = fresh->objects();
+    const JobResult r = runJob(CProtocol::Restore, fresh->config().address, path, {}, scope);
+    EXPECT_TRUE(r.succeeded);
+    EXPECT_EQ(r.messages, (std::vector<unsigned>{WM_ASK_PASSWORD, WM_JOB_DONE}));
+    for (int id : {141, 142, 136})
+        EXPECT_FALSE(contains(r.ids, id)) << id;
+    EXPECT_TRUE(contains(r.ids, 112));
+    for (const sim::GatewayRequest& q : fresh->gatewayRequests())
+        EXPECT_NE(q.type, 1) << "restore request";
+    EXPECT_EQ(fresh->objects(), objectsBefore);
+    for (const auto& [number, skd] : fresh->skds())
+        EXPECT_TRUE(skd.memory == original->skds().at(number).memory) << number;
+
+    // The version is still checked: another gateway version refuses the file, and the bus
+    // is left alone.
+    auto newer = startSimulator(72, 109, {}, 3);
+    const JobResult refused = runJob(CProtocol::Restore, newer->config().address, path, {}, scope);
+    EXPECT_FALSE(refused.succeeded);
+    EXPECT_TRUE(contains(refused.ids, 133));
+    EXPECT_EQ(newer->busConnections(), 0);
+}
+
 }  // namespace
+
+namespace {
+
+// The stages a job's progress went through: stage, SKD and connect attempt of each.
+std::vector<std::string> stageNames(const std::vector<CProgressReport>& reports)
+{
+    static const char* const names[] = {"none", "wait", "connect", "settle", "scan", "backup", "restore", "clean", "crc"};
+    std::vector<std::string> out;
+    for (const auto& stage : testsupport::progressStages(reports)) {
+        const CProgressReport& r = stage.front();
+        std::string name = names[static_cast<int>(r.stage)];
+        if (r.attempt)
+            name += " " + std::to_string(r.attempt) + "/" + std::to_string(r.attempts);
+        if (r.skd)
+            name += " " + std::to_string(r.skd);
+        out.push_back(name);
+    }
+    return out;
+}
+
+}  // namespace
+
+// The job's waits are stages of their own beside the status lines; each ends with its length
+// known. A bus port that refuses shows all three attempts.
+TEST_F(ProtocolTest, ProgressStagesOfAJob)
+{
+    auto simulator = startSimulator(50, 108);
+    const JobResult r = runJob(CProtocol::Backup, simulator->config().address, file("p.mrk"));
+    EXPECT_TRUE(r.succeeded);
+    EXPECT_EQ(stageNames(r.progress), (std::vector<std::string>{"wait", "connect 1/3", "settle", "scan", "backup 1",
+                                                                "backup 2", "backup 5"}));
+    for (const auto& stage : testsupport::progressStages(r.progress)) {
+        if (stage.back().unit == ProgressUnit::Time) {
+            EXPECT_TRUE(stage.back().exact);
+        }
+    }
+
+    sim::Faults faults;
+    faults.refuseBus = true;
+    auto refusing = startSimulator(51, 108, faults);
+    const JobResult refused = runJob(CProtocol::Backup, refusing->config().address, file("q.mrk"));
+    EXPECT_EQ(stageNames(refused.progress), (std::vector<std::string>{"wait", "connect 1/3", "connect 2/3", "connect 3/3"}));
+    // After a failed attempt only the pause before the next one is left.
+    for (const auto& stage : testsupport::progressStages(refused.progress))
+        EXPECT_TRUE(stage.back().exact);
+}

@@ -35,6 +35,8 @@ void expectSameTexts(const std::string& qmPath, const CompiledCatalogue& catalog
             compiled.clear();
         EXPECT_EQ(compiled, fromQm) << key;
     }
+    for (const CompiledText* named = catalogue.named; named->key; ++named)
+        EXPECT_EQ(named->text, translator.translate("", named->key).toStdString()) << named->key;
 }
 
 TEST(CompiledTable, EqualsTheQmFiles)

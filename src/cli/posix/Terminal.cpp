@@ -1,10 +1,14 @@
-// The POSIX terminal: isatty and termios on standard input.
+// The POSIX terminal: isatty and termios on standard input, isatty and the window size on
+// standard error.
 #include "cli/Terminal.h"
 
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -31,6 +35,19 @@ class CPosixTerminal : public CTerminal
 {
 public:
     bool isInteractive() override { return ::isatty(STDIN_FILENO) != 0; }
+
+    bool errorIsTerminal() override
+    {
+        // A terminal that cannot move the cursor would show every rewrite on a line of its own.
+        const char* term = ::getenv("TERM");
+        return ::isatty(STDERR_FILENO) != 0 && !(term && std::string(term) == "dumb");
+    }
+
+    int errorColumns() override
+    {
+        struct winsize size {};
+        return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+    }
 
     void echoOff() override
     {

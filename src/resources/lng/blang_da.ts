@@ -67,6 +67,66 @@
         <source>La contraseña contiene caracteres que el NEXO no admite.</source>
         <translation>Adgangskoden indeholder tegn, som NEXO ikke understøtter.</translation>
     </message>
+    <message id="APP_PROGRESS_WAIT_GATEWAY">
+        <source>Esperando al NEXO</source>
+        <translation>Venter på NEXO</translation>
+    </message>
+    <message id="APP_PROGRESS_CONNECT">
+        <source>Conectando al puerto del bus, intento %1 de %2</source>
+        <translation>Forbinder til busporten, forsøg %1 af %2</translation>
+    </message>
+    <message id="APP_PROGRESS_SETTLE">
+        <source>Esperando a que el bus esté listo</source>
+        <translation>Venter på, at bussen er klar</translation>
+    </message>
+    <message id="APP_PROGRESS_SCAN">
+        <source>Buscando SKDs en el bus</source>
+        <translation>Søger efter SKD'er på bussen</translation>
+    </message>
+    <message id="APP_PROGRESS_BACKUP">
+        <source>Copia de seguridad del SKD %1</source>
+        <translation>Sikkerhedskopiering af SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_RESTORE">
+        <source>Restauración del SKD %1</source>
+        <translation>Gendannelse af SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_CLEAN">
+        <source>Borrando el SKD %1</source>
+        <translation>Sletter SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_CHECK">
+        <source>Comprobando el CRC del SKD %1</source>
+        <translation>Kontrollerer CRC for SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_BYTES">
+        <source>%1 de %2 bytes</source>
+        <translation>%1 af %2 byte</translation>
+    </message>
+    <message id="APP_PROGRESS_SECONDS">
+        <source>%1 de %2 s</source>
+        <translation>%1 af %2 s</translation>
+    </message>
+    <message id="APP_PROGRESS_SECONDS_MAX">
+        <source>%1 s (máx. %2 s)</source>
+        <translation>%1 s (højst %2 s)</translation>
+    </message>
+    <message id="APP_PROGRESS_STEPS">
+        <source>dirección %1 de %2</source>
+        <translation>adresse %1 af %2</translation>
+    </message>
+    <message id="APP_PROGRESS_LEFT">
+        <source>quedan %1</source>
+        <translation>%1 tilbage</translation>
+    </message>
+    <message id="APP_PROGRESS_LEFT_JOB">
+        <source>quedan %1 (en total %2)</source>
+        <translation>%1 tilbage (i alt %2)</translation>
+    </message>
+    <message id="APP_PROGRESS_DONE">
+        <source>Trabajo terminado</source>
+        <translation>Jobbet er udført</translation>
+    </message>
     <message id="IDS_103">
         <source>Error al inicializar los sockets de Windows.</source>
         <translation>Fejl ved initialisering af Windows-sockets.</translation>

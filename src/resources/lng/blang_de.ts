@@ -67,6 +67,66 @@
         <source>La contraseña contiene caracteres que el NEXO no admite.</source>
         <translation>Das Passwort enthält Zeichen, die der NEXO nicht unterstützt.</translation>
     </message>
+    <message id="APP_PROGRESS_WAIT_GATEWAY">
+        <source>Esperando al NEXO</source>
+        <translation>Warten auf den NEXO</translation>
+    </message>
+    <message id="APP_PROGRESS_CONNECT">
+        <source>Conectando al puerto del bus, intento %1 de %2</source>
+        <translation>Verbindung zum Bus-Port, Versuch %1 von %2</translation>
+    </message>
+    <message id="APP_PROGRESS_SETTLE">
+        <source>Esperando a que el bus esté listo</source>
+        <translation>Warten, bis der Bus bereit ist</translation>
+    </message>
+    <message id="APP_PROGRESS_SCAN">
+        <source>Buscando SKDs en el bus</source>
+        <translation>Suche nach SKDs am Bus</translation>
+    </message>
+    <message id="APP_PROGRESS_BACKUP">
+        <source>Copia de seguridad del SKD %1</source>
+        <translation>Sicherung von SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_RESTORE">
+        <source>Restauración del SKD %1</source>
+        <translation>Wiederherstellung von SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_CLEAN">
+        <source>Borrando el SKD %1</source>
+        <translation>Löschen von SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_CHECK">
+        <source>Comprobando el CRC del SKD %1</source>
+        <translation>Prüfung der CRC von SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_BYTES">
+        <source>%1 de %2 bytes</source>
+        <translation>%1 von %2 Byte</translation>
+    </message>
+    <message id="APP_PROGRESS_SECONDS">
+        <source>%1 de %2 s</source>
+        <translation>%1 von %2 s</translation>
+    </message>
+    <message id="APP_PROGRESS_SECONDS_MAX">
+        <source>%1 s (máx. %2 s)</source>
+        <translation>%1 s (höchstens %2 s)</translation>
+    </message>
+    <message id="APP_PROGRESS_STEPS">
+        <source>dirección %1 de %2</source>
+        <translation>Adresse %1 von %2</translation>
+    </message>
+    <message id="APP_PROGRESS_LEFT">
+        <source>quedan %1</source>
+        <translation>noch %1</translation>
+    </message>
+    <message id="APP_PROGRESS_LEFT_JOB">
+        <source>quedan %1 (en total %2)</source>
+        <translation>noch %1 (insgesamt %2)</translation>
+    </message>
+    <message id="APP_PROGRESS_DONE">
+        <source>Trabajo terminado</source>
+        <translation>Auftrag abgeschlossen</translation>
+    </message>
     <message id="IDS_103">
         <source>Error al inicializar los sockets de Windows.</source>
         <translation>Fehler beim Initialisieren der Windows-Sockets.</translation>

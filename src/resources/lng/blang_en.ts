@@ -67,6 +67,66 @@
         <source>La contraseña contiene caracteres que el NEXO no admite.</source>
         <translation>The password contains characters that the NEXO does not accept.</translation>
     </message>
+    <message id="APP_PROGRESS_WAIT_GATEWAY">
+        <source>Esperando al NEXO</source>
+        <translation>Waiting for the NEXO</translation>
+    </message>
+    <message id="APP_PROGRESS_CONNECT">
+        <source>Conectando al puerto del bus, intento %1 de %2</source>
+        <translation>Connecting to the bus port, attempt %1 of %2</translation>
+    </message>
+    <message id="APP_PROGRESS_SETTLE">
+        <source>Esperando a que el bus esté listo</source>
+        <translation>Waiting for the bus to settle</translation>
+    </message>
+    <message id="APP_PROGRESS_SCAN">
+        <source>Buscando SKDs en el bus</source>
+        <translation>Searching the bus for SKDs</translation>
+    </message>
+    <message id="APP_PROGRESS_BACKUP">
+        <source>Copia de seguridad del SKD %1</source>
+        <translation>Backup of SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_RESTORE">
+        <source>Restauración del SKD %1</source>
+        <translation>Restore of SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_CLEAN">
+        <source>Borrando el SKD %1</source>
+        <translation>Clearing SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_CHECK">
+        <source>Comprobando el CRC del SKD %1</source>
+        <translation>Checking the CRC of SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_BYTES">
+        <source>%1 de %2 bytes</source>
+        <translation>%1 of %2 bytes</translation>
+    </message>
+    <message id="APP_PROGRESS_SECONDS">
+        <source>%1 de %2 s</source>
+        <translation>%1 of %2 s</translation>
+    </message>
+    <message id="APP_PROGRESS_SECONDS_MAX">
+        <source>%1 s (máx. %2 s)</source>
+        <translation>%1 s (at most %2 s)</translation>
+    </message>
+    <message id="APP_PROGRESS_STEPS">
+        <source>dirección %1 de %2</source>
+        <translation>address %1 of %2</translation>
+    </message>
+    <message id="APP_PROGRESS_LEFT">
+        <source>quedan %1</source>
+        <translation>%1 left</translation>
+    </message>
+    <message id="APP_PROGRESS_LEFT_JOB">
+        <source>quedan %1 (en total %2)</source>
+        <translation>%1 left (job %2)</translation>
+    </message>
+    <message id="APP_PROGRESS_DONE">
+        <source>Trabajo terminado</source>
+        <translation>Job finished</translation>
+    </message>
     <message id="IDS_103">
         <source>Error al inicializar los sockets de Windows.</source>
         <translation>Failed to initialise the Windows sockets.</translation>

@@ -67,6 +67,66 @@
         <source>La contraseña contiene caracteres que el NEXO no admite.</source>
         <translation>La contraseña contiene caracteres que el NEXO no admite.</translation>
     </message>
+    <message id="APP_PROGRESS_WAIT_GATEWAY">
+        <source>Esperando al NEXO</source>
+        <translation>Esperando al NEXO</translation>
+    </message>
+    <message id="APP_PROGRESS_CONNECT">
+        <source>Conectando al puerto del bus, intento %1 de %2</source>
+        <translation>Conectando al puerto del bus, intento %1 de %2</translation>
+    </message>
+    <message id="APP_PROGRESS_SETTLE">
+        <source>Esperando a que el bus esté listo</source>
+        <translation>Esperando a que el bus esté listo</translation>
+    </message>
+    <message id="APP_PROGRESS_SCAN">
+        <source>Buscando SKDs en el bus</source>
+        <translation>Buscando SKDs en el bus</translation>
+    </message>
+    <message id="APP_PROGRESS_BACKUP">
+        <source>Copia de seguridad del SKD %1</source>
+        <translation>Copia de seguridad del SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_RESTORE">
+        <source>Restauración del SKD %1</source>
+        <translation>Restauración del SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_CLEAN">
+        <source>Borrando el SKD %1</source>
+        <translation>Borrando el SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_CHECK">
+        <source>Comprobando el CRC del SKD %1</source>
+        <translation>Comprobando el CRC del SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_BYTES">
+        <source>%1 de %2 bytes</source>
+        <translation>%1 de %2 bytes</translation>
+    </message>
+    <message id="APP_PROGRESS_SECONDS">
+        <source>%1 de %2 s</source>
+        <translation>%1 de %2 s</translation>
+    </message>
+    <message id="APP_PROGRESS_SECONDS_MAX">
+        <source>%1 s (máx. %2 s)</source>
+        <translation>%1 s (máx. %2 s)</translation>
+    </message>
+    <message id="APP_PROGRESS_STEPS">
+        <source>dirección %1 de %2</source>
+        <translation>dirección %1 de %2</translation>
+    </message>
+    <message id="APP_PROGRESS_LEFT">
+        <source>quedan %1</source>
+        <translation>quedan %1</translation>
+    </message>
+    <message id="APP_PROGRESS_LEFT_JOB">
+        <source>quedan %1 (en total %2)</source>
+        <translation>quedan %1 (en total %2)</translation>
+    </message>
+    <message id="APP_PROGRESS_DONE">
+        <source>Trabajo terminado</source>
+        <translation>Trabajo terminado</translation>
+    </message>
     <message id="IDS_103">
         <source>Error al inicializar los sockets de Windows.</source>
         <translation>Error al inicializar los sockets de Windows.</translation>

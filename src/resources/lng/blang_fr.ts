@@ -67,6 +67,66 @@
         <source>La contraseña contiene caracteres que el NEXO no admite.</source>
         <translation>Le mot de passe contient des caractères que le NEXO n'accepte pas.</translation>
     </message>
+    <message id="APP_PROGRESS_WAIT_GATEWAY">
+        <source>Esperando al NEXO</source>
+        <translation>Attente du NEXO</translation>
+    </message>
+    <message id="APP_PROGRESS_CONNECT">
+        <source>Conectando al puerto del bus, intento %1 de %2</source>
+        <translation>Connexion au port du bus, tentative %1 sur %2</translation>
+    </message>
+    <message id="APP_PROGRESS_SETTLE">
+        <source>Esperando a que el bus esté listo</source>
+        <translation>Attente de la disponibilité du bus</translation>
+    </message>
+    <message id="APP_PROGRESS_SCAN">
+        <source>Buscando SKDs en el bus</source>
+        <translation>Recherche des SKD sur le bus</translation>
+    </message>
+    <message id="APP_PROGRESS_BACKUP">
+        <source>Copia de seguridad del SKD %1</source>
+        <translation>Sauvegarde du SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_RESTORE">
+        <source>Restauración del SKD %1</source>
+        <translation>Restauration du SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_CLEAN">
+        <source>Borrando el SKD %1</source>
+        <translation>Effacement du SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_CHECK">
+        <source>Comprobando el CRC del SKD %1</source>
+        <translation>Vérification du CRC du SKD %1</translation>
+    </message>
+    <message id="APP_PROGRESS_BYTES">
+        <source>%1 de %2 bytes</source>
+        <translation>%1 sur %2 octets</translation>
+    </message>
+    <message id="APP_PROGRESS_SECONDS">
+        <source>%1 de %2 s</source>
+        <translation>%1 sur %2 s</translation>
+    </message>
+    <message id="APP_PROGRESS_SECONDS_MAX">
+        <source>%1 s (máx. %2 s)</source>
+        <translation>%1 s (au plus %2 s)</translation>
+    </message>
+    <message id="APP_PROGRESS_STEPS">
+        <source>dirección %1 de %2</source>
+        <translation>adresse %1 sur %2</translation>
+    </message>
+    <message id="APP_PROGRESS_LEFT">
+        <source>quedan %1</source>
+        <translation>reste %1</translation>
+    </message>
+    <message id="APP_PROGRESS_LEFT_JOB">
+        <source>quedan %1 (en total %2)</source>
+        <translation>reste %1 (au total %2)</translation>
+    </message>
+    <message id="APP_PROGRESS_DONE">
+        <source>Trabajo terminado</source>
+        <translation>Opération terminée</translation>
+    </message>
     <message id="IDS_103">
         <source>Error al inicializar los sockets de Windows.</source>
         <translation>Erreur lors de l'initialisation des sockets Windows.</translation>

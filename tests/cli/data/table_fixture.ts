@@ -62,5 +62,17 @@ lines&#9;and a tab</translation>
         <source>x</source>
         <translation>outside the table</translation>
     </message>
+    <message id="KEY_CARRIED">
+        <source>x</source>
+        <translation>%1 &amp; %2 &#x2013; named</translation>
+    </message>
+    <message id="KEY_VANISHED">
+        <source>x</source>
+        <translation type="vanished">gone</translation>
+    </message>
+    <message id="KEY_NOT_ASKED_FOR">
+        <source>x</source>
+        <translation>not in the table</translation>
+    </message>
 </context>
 </TS>

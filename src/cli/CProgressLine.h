@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/Progress.h"
+
+#include <cstddef>
+#include <functional>
+#include <iosfwd>
+#include <mutex>
+#include <string>
+
+// One line at the bottom of a terminal that shows the job's progress, rewritten in place on
+// the error stream. Anything else the tool writes goes through around(), which takes the line
+// away first and puts it back after, so the line never mixes with a status line, a message
+// or a prompt. Any thread.
+class CProgressLine
+{
+public:
+    explicit CProgressLine(std::ostream& err) : m_err(err) {}
+
+    // Draws text in place of the line shown (the same text is not drawn again).
+    void show(const std::string& text);
+    // Runs write with the line taken away; the line comes back after it, as after when that
+    // is given.
+    void around(const std::function<void()>& write, const std::string& after = {});
+    // Takes the line away for good (until the next show).
+    void clear();
+
+private:
+    void erase();
+    void draw();
+
+    std::mutex m_mutex;
+    std::ostream& m_err;
+    std::string m_text;
+    bool m_drawn = false;
+};
+
+// "[########------------]  40%  Backup of SKD 3 – 0:42 left", cut to fit columns - 1 characters
+// (the last column would wrap the line on some terminals).
+std::string terminalProgressText(const CProgressReport& report, const ProgressTexts& texts,
+                                 const std::string& allSkds, size_t columns);

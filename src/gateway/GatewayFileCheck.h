@@ -1,0 +1,50 @@
+#pragma once
+
+#include "gateway/GatewayDefs.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class CFileManager;
+
+// The gateway part of a backup file as a restore reads it. The restore's own checks
+// (CDataProtocol::checkDataFile and checkVersion) are these, and the inspection of a file
+// asks the same ones, so the two never disagree about a file.
+namespace gw {
+
+constexpr const char* VERSION_KEY = "Global.Version";
+
+// "UserManagerConfig", "ConfigManager", "DayLightConfig", "SystemTimeConfig"; "" otherwise.
+std::string objectName(int index);
+std::string lengthKey(int index);  // <name>.DataLength
+std::string dataKey(int index);    // <name>.Data
+
+// An object's two keys, as read.
+struct ObjectFacts {
+    bool hasLength = false;
+    int32_t length = 0;     // the DataLength as a restore reads it (0 when missing)
+    bool hasData = false;
+    size_t dataBytes = 0;   // what the Data value decodes to
+};
+ObjectFacts readObject(CFileManager& file, int index);
+
+enum class ObjectState {
+    Usable,          // length 0, or Data that decodes to at least length bytes
+    LengthMissing,
+    LengthNegative,
+    LengthTooLarge,  // above MAX_DATA_LENGTH: no gateway frame carries it
+    DataMissing,
+    DataShort,
+};
+// The file check's rule for one object; a restore refuses the file unless every object is Usable.
+ObjectState objectState(const ObjectFacts& object);
+
+enum class VersionFit {
+    Fits,
+    FileTooOld,  // below OLDEST_FILE_VERSION: refused whatever the gateway
+    Differs,     // a file restores only to a gateway of its very version
+};
+VersionFit versionFit(float fileVersion, float gatewayVersion);
+
+}  // namespace gw
