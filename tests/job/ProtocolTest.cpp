@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <atomic>
 #include <future>
 #include <memory>
 #include <thread>
@@ -156,12 +157,18 @@ TEST_F(ProtocolTest, JobDeletedFromItsOwnEndNotice)
     // The end notice runs on the worker itself here. Once it has deleted the job, the
     // thread must not touch the job again: the sanitizer build sees any write into it.
     FakeDialog dialog;
-    std::promise<void> threadEnd;
-    std::future<void> ended = threadEnd.get_future();
+    // Set by a thread-local object of the worker, destroyed only when the thread ends: after
+    // everything the thread does once the handler has returned. An atomic, so that also the
+    // thread sanitizer sees the order (it does not see promise::set_value_at_thread_exit's).
+    static std::atomic<bool> threadEnded;
+    threadEnded = false;
+    struct EndMark {
+        ~EndMark() { threadEnded.store(true, std::memory_order_release); }
+    };
     auto* job = new CProtocol;
     dialog.onMessageHandler = [&](unsigned message) -> long {
         if (message == WM_JOB_DONE) {
-            threadEnd.set_value_at_thread_exit();
+            thread_local EndMark mark;
             delete job;
         }
         return 1;
@@ -169,7 +176,10 @@ TEST_F(ProtocolTest, JobDeletedFromItsOwnEndNotice)
     // No file is chosen, so the job ends at once.
     job->init(&dialog, &dialog, CProtocol::Backup, "127.0.0.1");
     ASSERT_TRUE(job->start());
-    EXPECT_EQ(ended.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!threadEnded.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(threadEnded.load(std::memory_order_acquire));
     EXPECT_EQ(dialog.messages(), std::vector<unsigned>{WM_JOB_DONE});
 }
 
