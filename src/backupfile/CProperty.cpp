@@ -33,6 +33,11 @@ bool CProperty::load()
     m_loadNotes.clear();
     std::map<std::string, size_t> lineOfKey;  // where each stored key came from
     size_t start = 0;
+    // An editor may put a byte order mark before the first key; it is no part of the key.
+    if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        m_loadNotes.push_back({LoadNote::ByteOrderMark, 1, {}});
+        start = 3;
+    }
     for (size_t number = 1; start < content.size(); ++number) {
         size_t end = content.find('\n', start);
         if (end == std::string::npos)

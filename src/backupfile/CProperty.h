@@ -18,7 +18,7 @@ class CProperty
 public:
     // A line that loading did not store, or stored only for a later line to replace it.
     struct LoadNote {
-        enum Kind { Blank, NoEquals, EmptyKey, EmptyValue, KeyTooLong, Replaced };
+        enum Kind { Blank, NoEquals, EmptyKey, EmptyValue, KeyTooLong, Replaced, ByteOrderMark };
         Kind kind;
         size_t line;            // 1-based
         std::string key;        // KeyTooLong, EmptyValue, Replaced
@@ -36,6 +36,7 @@ public:
     const std::string& getFileName() const { return m_fileName; }
 
     // Reads the file into the tree; false when it cannot be read (the tree stays as it was).
+    // A leading UTF-8 byte order mark (an editor's) is skipped and noted.
     bool load();
     // Writes every pair now, in the tree's enumeration order. False on failure
     // (getLastError() has errno); the previous file is then left as it was.

@@ -47,6 +47,8 @@ TEST_F(Property, LoaderLineSyntax)
         {std::string(255, 'L') + "=v\nk=w\n", std::string(255, 'L'), "<missing>"},
         {std::string(255, 'L') + "=v\nk=w\n", "k", "w"},  // an over-long key skips only its line
         {"k=" + bigValue + "\r\n", "k", bigValue},
+        {"\xEF\xBB\xBFk=v\r\n", "k", "v"},            // an editor's byte order mark is no part of the key
+        {"k=v\r\n\xEF\xBB\xBFm=w\r\n", "\xEF\xBB\xBFm", "w"},  // ... only at the very start
     };
     int n = 0;
     for (const auto& c : cases) {
