@@ -29,6 +29,13 @@ const CompiledCatalogue* catalogueForLanguage(uint16_t languageId)
 
 bool CCompiledLanguage::loadString(int id, std::string& text) const
 {
+    if (const char* key = namedStringKey(id)) {
+        const char* found = compiledText(m_catalogue, key);
+        if (!found)
+            return false;
+        text = found;
+        return true;
+    }
     if (id < kFirstStringId || id > kLastStringId)
         return false;
     const char* found = m_catalogue.texts[id - kFirstStringId];

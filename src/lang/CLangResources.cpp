@@ -21,7 +21,8 @@ public:
 
     bool loadString(int id, std::string& text) const override
     {
-        const std::string key = "IDS_" + std::to_string(id);
+        const char* named = namedStringKey(id);
+        const std::string key = named ? named : "IDS_" + std::to_string(id);
         const QString found = m_translator.translate("", key.c_str());
         if (found.isNull())
             return false;
@@ -207,6 +208,8 @@ std::vector<std::string> CLangResources::keys()
         all.emplace_back(d.key);
     for (int id = kFirstStringId; id <= kLastStringId; ++id)
         all.push_back("IDS_" + std::to_string(id));
+    for (int id = kFirstNamedId; id <= kLastNamedId; ++id)
+        all.emplace_back(namedStringKey(id));
     return all;
 }
 
@@ -217,6 +220,9 @@ QString CLangResources::builtinText(const char* key)
     for (const DialogText& d : kDialogTexts)
         if (std::strcmp(d.key, key) == 0)
             return QString::fromUtf8(d.text);
+    for (int id = kFirstNamedId; id <= kLastNamedId; ++id)
+        if (std::strcmp(namedStringKey(id), key) == 0)
+            return QString::fromUtf8(::builtinText(id));
     if (std::strncmp(key, "IDS_", 4) == 0) {
         char* end = nullptr;
         const long id = std::strtol(key + 4, &end, 10);

@@ -73,6 +73,29 @@ enum StringId : int {
     MSG_ALL_SKDS = 168,
 };
 
+// Status lines beyond the numbered table. The catalogues know them by key (namedStringKey),
+// never by number, so the numbered lines stay exactly as stored files and peers know them;
+// these numbers are the program's own and appear nowhere outside it.
+enum NamedStringId : int {
+    MSG_SKD_CFG_NOT_RESTORED = 1001,  // %a: the SKD whose configuration record was not written
+    MSG_SKD_IMAGE_CUT_SHORT = 1002,   // %a: the SKD, %d: its image's bytes, %d: the template area's
+};
+constexpr int kFirstNamedId = MSG_SKD_CFG_NOT_RESTORED;
+constexpr int kLastNamedId = MSG_SKD_IMAGE_CUT_SHORT;
+
+// The catalogue key of a named line; nullptr for any other id.
+constexpr const char* namedStringKey(int id)
+{
+    switch (id) {
+    case MSG_SKD_CFG_NOT_RESTORED:
+        return "JOB_SKD_CFG_NOT_RESTORED";
+    case MSG_SKD_IMAGE_CUT_SHORT:
+        return "JOB_SKD_IMAGE_CUT_SHORT";
+    default:
+        return nullptr;
+    }
+}
+
 enum class MsgWeight { Information, Warning, Failure };
 
 // A posted failure line means the job did not do its work; a warning does not.
@@ -86,6 +109,8 @@ constexpr MsgWeight msgWeight(int id)
     case MSG_PASSWORDS_DIFFER:
     case MSG_SKD_NOT_RESTORED:
     case MSG_SKD_NO_REPLY:
+    case MSG_SKD_CFG_NOT_RESTORED:
+    case MSG_SKD_IMAGE_CUT_SHORT:
         return MsgWeight::Failure;
     case MSG_SKD_ONLY_IN_FILE:
     case MSG_SKD_ONLY_ON_BUS:

@@ -79,11 +79,22 @@ constexpr std::array<Entry, kLastStringId - kFirstStringId + 1> kBuiltin{{
     {MSG_ALL_SKDS, "[todos]"},
 }};
 
+constexpr Entry kNamed[] = {
+    {static_cast<StringId>(MSG_SKD_CFG_NOT_RESTORED), "Error: el SKD %a no ha recibido su registro de configuración"},
+    {static_cast<StringId>(MSG_SKD_IMAGE_CUT_SHORT),
+     "Error: la imagen del SKD %a en el archivo de copia de seguridad está incompleta (%d de %d bytes): no se "
+     "restaura nada"},
+};
+static_assert(std::size(kNamed) == kLastNamedId - kFirstNamedId + 1);
+
 }  // namespace
 
 const char* builtinText(int id)
 {
     for (const Entry& e : kBuiltin)
+        if (e.id == id)
+            return e.text;
+    for (const Entry& e : kNamed)
         if (e.id == id)
             return e.text;
     return nullptr;

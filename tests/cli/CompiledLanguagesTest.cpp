@@ -39,6 +39,12 @@ TEST(CompiledLanguages, EveryFileOfTheLanguageTableIsCompiledInWithEveryText)
             ASSERT_TRUE(module.loadString(id, text)) << id;
             EXPECT_EQ(marksOf(text), marksOf(builtinText(id))) << id << ": " << text;
         }
+        // The status lines beyond the table, by their keys.
+        for (int id = kFirstNamedId; id <= kLastNamedId; ++id) {
+            std::string text;
+            ASSERT_TRUE(module.loadString(id, text)) << id;
+            EXPECT_EQ(marksOf(text), marksOf(builtinText(id))) << id << ": " << text;
+        }
         std::string text;
         EXPECT_FALSE(module.loadString(kFirstStringId - 1, text));
         EXPECT_FALSE(module.loadString(kLastStringId + 1, text));

@@ -220,10 +220,12 @@ TEST_F(Lang, EveryCatalogueHasEveryKeyWithTheSpanishMarks)
         // The string table reaches the core through the active resources.
         for (int id = kFirstStringId; id <= kLastStringId; ++id)
             EXPECT_EQ(loadResourceText(id), lang.text(("IDS_" + std::to_string(id)).c_str()).toStdString()) << id;
+        for (int id = kFirstNamedId; id <= kLastNamedId; ++id)
+            EXPECT_EQ(loadResourceText(id), lang.text(namedStringKey(id)).toStdString()) << id;
         // The two job buttons keep distinct accelerators.
         EXPECT_NE(lang.text("IDD_102_BACKUP").mid(1, 1).toLower(), lang.text("IDD_102_RESTORE").mid(1, 1).toLower());
     }
-    EXPECT_EQ(CLangResources::keys().size(), 31u + 66u);
+    EXPECT_EQ(CLangResources::keys().size(), 31u + 66u + 2u);
 }
 
 TEST_F(Lang, MessagesFollowTheSelectedLanguage)

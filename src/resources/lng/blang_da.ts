@@ -127,6 +127,14 @@
         <source>Trabajo terminado</source>
         <translation>Jobbet er udført</translation>
     </message>
+    <message id="JOB_SKD_CFG_NOT_RESTORED">
+        <source>Error: el SKD %a no ha recibido su registro de configuración</source>
+        <translation>Fejl: SKD %a har ikke modtaget sin konfigurationspost</translation>
+    </message>
+    <message id="JOB_SKD_IMAGE_CUT_SHORT">
+        <source>Error: la imagen del SKD %a en el archivo de copia de seguridad está incompleta (%d de %d bytes): no se restaura nada</source>
+        <translation>Fejl: billedet af SKD %a i sikkerhedskopien er ufuldstændigt (%d af %d byte): intet gendannes</translation>
+    </message>
     <message id="IDS_103">
         <source>Error al inicializar los sockets de Windows.</source>
         <translation>Fejl ved initialisering af Windows-sockets.</translation>

@@ -127,6 +127,14 @@
         <source>Trabajo terminado</source>
         <translation>Auftrag abgeschlossen</translation>
     </message>
+    <message id="JOB_SKD_CFG_NOT_RESTORED">
+        <source>Error: el SKD %a no ha recibido su registro de configuración</source>
+        <translation>Fehler: SKD %a hat seinen Konfigurationsdatensatz nicht erhalten</translation>
+    </message>
+    <message id="JOB_SKD_IMAGE_CUT_SHORT">
+        <source>Error: la imagen del SKD %a en el archivo de copia de seguridad está incompleta (%d de %d bytes): no se restaura nada</source>
+        <translation>Fehler: Das Abbild von SKD %a in der Sicherungsdatei ist unvollständig (%d von %d Bytes): Es wird nichts wiederhergestellt</translation>
+    </message>
     <message id="IDS_103">
         <source>Error al inicializar los sockets de Windows.</source>
         <translation>Fehler beim Initialisieren der Windows-Sockets.</translation>

@@ -127,6 +127,14 @@
         <source>Trabajo terminado</source>
         <translation>Trabajo terminado</translation>
     </message>
+    <message id="JOB_SKD_CFG_NOT_RESTORED">
+        <source>Error: el SKD %a no ha recibido su registro de configuración</source>
+        <translation>Error: el SKD %a no ha recibido su registro de configuración</translation>
+    </message>
+    <message id="JOB_SKD_IMAGE_CUT_SHORT">
+        <source>Error: la imagen del SKD %a en el archivo de copia de seguridad está incompleta (%d de %d bytes): no se restaura nada</source>
+        <translation>Error: la imagen del SKD %a en el archivo de copia de seguridad está incompleta (%d de %d bytes): no se restaura nada</translation>
+    </message>
     <message id="IDS_103">
         <source>Error al inicializar los sockets de Windows.</source>
         <translation>Error al inicializar los sockets de Windows.</translation>

@@ -127,6 +127,14 @@
         <source>Trabajo terminado</source>
         <translation>Opération terminée</translation>
     </message>
+    <message id="JOB_SKD_CFG_NOT_RESTORED">
+        <source>Error: el SKD %a no ha recibido su registro de configuración</source>
+        <translation>Erreur : le SKD %a n'a pas reçu son enregistrement de configuration</translation>
+    </message>
+    <message id="JOB_SKD_IMAGE_CUT_SHORT">
+        <source>Error: la imagen del SKD %a en el archivo de copia de seguridad está incompleta (%d de %d bytes): no se restaura nada</source>
+        <translation>Erreur : l'image du SKD %a dans le fichier de sauvegarde est incomplète (%d sur %d octets) : rien n'est restauré</translation>
+    </message>
     <message id="IDS_103">
         <source>Error al inicializar los sockets de Windows.</source>
         <translation>Erreur lors de l'initialisation des sockets Windows.</translation>

@@ -127,6 +127,14 @@
         <source>Trabajo terminado</source>
         <translation>Operazione completata</translation>
     </message>
+    <message id="JOB_SKD_CFG_NOT_RESTORED">
+        <source>Error: el SKD %a no ha recibido su registro de configuración</source>
+        <translation>Errore: l'SKD %a non ha ricevuto il suo record di configurazione</translation>
+    </message>
+    <message id="JOB_SKD_IMAGE_CUT_SHORT">
+        <source>Error: la imagen del SKD %a en el archivo de copia de seguridad está incompleta (%d de %d bytes): no se restaura nada</source>
+        <translation>Errore: l'immagine dell'SKD %a nel file di backup è incompleta (%d di %d byte): non viene ripristinato nulla</translation>
+    </message>
     <message id="IDS_103">
         <source>Error al inicializar los sockets de Windows.</source>
         <translation>Errore durante l'inizializzazione dei socket di Windows.</translation>

@@ -127,6 +127,14 @@
         <source>Trabajo terminado</source>
         <translation>Taak voltooid</translation>
     </message>
+    <message id="JOB_SKD_CFG_NOT_RESTORED">
+        <source>Error: el SKD %a no ha recibido su registro de configuración</source>
+        <translation>Fout: SKD %a heeft zijn configuratierecord niet ontvangen</translation>
+    </message>
+    <message id="JOB_SKD_IMAGE_CUT_SHORT">
+        <source>Error: la imagen del SKD %a en el archivo de copia de seguridad está incompleta (%d de %d bytes): no se restaura nada</source>
+        <translation>Fout: de image van SKD %a in het back-upbestand is onvolledig (%d van %d bytes): er wordt niets hersteld</translation>
+    </message>
     <message id="IDS_103">
         <source>Error al inicializar los sockets de Windows.</source>
         <translation>Fout bij het initialiseren van de Windows-sockets.</translation>

@@ -127,6 +127,14 @@
         <source>Trabajo terminado</source>
         <translation>Jobbet är klart</translation>
     </message>
+    <message id="JOB_SKD_CFG_NOT_RESTORED">
+        <source>Error: el SKD %a no ha recibido su registro de configuración</source>
+        <translation>Fel: SKD %a har inte fått sin konfigurationspost</translation>
+    </message>
+    <message id="JOB_SKD_IMAGE_CUT_SHORT">
+        <source>Error: la imagen del SKD %a en el archivo de copia de seguridad está incompleta (%d de %d bytes): no se restaura nada</source>
+        <translation>Fel: avbildningen av SKD %a i säkerhetskopian är ofullständig (%d av %d byte): ingenting återställs</translation>
+    </message>
     <message id="IDS_103">
         <source>Error al inicializar los sockets de Windows.</source>
         <translation>Fel vid initiering av Windows-socketar.</translation>
