@@ -95,6 +95,14 @@ size_t CBase64::decodedSize(const std::string& text)
     return count;
 }
 
+bool CBase64::strayCharacter(const std::string& text)
+{
+    size_t valid = 0;
+    for (const char c : text)
+        valid += DecodeTable[static_cast<uint8_t>(c)] >= 0;
+    return valid % 4 == 1;
+}
+
 std::vector<uint8_t> CBase64::decode(const std::string& text)
 {
     std::vector<uint8_t> bytes;

@@ -21,4 +21,7 @@ public:
     static std::vector<uint8_t> decode(const std::string& text);
     // The number of bytes decode gives for text, without decoding it.
     static size_t decodedSize(const std::string& text);
+    // True when the text ends in a lone alphabet character, which no encoding writes: the
+    // mark of a character slipped in or lost.
+    static bool strayCharacter(const std::string& text);
 };

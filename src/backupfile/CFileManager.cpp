@@ -176,12 +176,14 @@ bool CFileManager::readData(const std::string& key, uint8_t* destination, size_t
     return true;
 }
 
-bool CFileManager::dataSize(const std::string& key, size_t& bytes)
+bool CFileManager::dataSize(const std::string& key, size_t& bytes, bool* stray)
 {
     std::string text;
     if (!m_property || !m_property->getValue(key, text))
         return false;
     bytes = CBase64::decodedSize(text);
+    if (stray)
+        *stray = CBase64::strayCharacter(text);
     return true;
 }
 

@@ -36,8 +36,9 @@ public:
     // Decodes the whole value of key, writing at most n bytes to destination; *decoded gets the
     // number of bytes written. False (destination untouched) when the key is missing.
     bool readData(const std::string& key, uint8_t* destination, size_t n, size_t* decoded = nullptr);
-    // The number of bytes the value of key decodes to; false when the key is missing.
-    bool dataSize(const std::string& key, size_t& bytes);
+    // The number of bytes the value of key decodes to; false when the key is missing. stray
+    // (when given) tells whether a lone character is left over (CBase64::strayCharacter).
+    bool dataSize(const std::string& key, size_t& bytes, bool* stray = nullptr);
 
     // The value as stored; false when the key is missing.
     bool getText(const std::string& key, std::string& value);

@@ -296,18 +296,12 @@ int32_t CKandoProtocol::loadSKDData(int number, uint8_t* buffer)
 {
     if (!m_fileManager)
         return 0;
-    const int32_t length = m_fileManager->getInt(skdKey(number, "DataLength"));
-    // The length is judged before anything is read into the buffer.
-    ImageState state = imageState(length, true, length > 0 ? static_cast<size_t>(length) : 0);
-    if (state == ImageState::Usable) {
-        size_t decoded = 0;
-        const bool present =
-            m_fileManager->readData(skdKey(number, "Data"), buffer, static_cast<size_t>(length), &decoded);
-        state = imageState(length, present, decoded);
-    }
-    switch (state) {
+    // The image is judged before anything is read into the buffer.
+    const SkdFacts facts = readSkd(*m_fileManager, number);
+    switch (imageState(facts)) {
     case ImageState::Usable:
-        return length;
+        m_fileManager->readData(skdKey(number, "Data"), buffer, static_cast<size_t>(facts.length));
+        return facts.length;
     case ImageState::Empty:
         return 0;
     default:

@@ -81,7 +81,8 @@ public:
     void storeSKDCfg(const CReplyRecord& record);
     void storeMaster(uint8_t address);
     // The stored length (0 when DataLength is missing or 0), or -1 when the file's image is
-    // unusable: length negative or above the buffer, Data missing or shorter than the length.
+    // unusable: length negative or above the buffer, Data missing or of another size than the
+    // length, or an image shorter than the template area (bus::imageState).
     // buffer holds REPLY_BUFFER bytes.
     int32_t loadSKDData(int number, uint8_t* buffer);
     // CRC_SIZE when the whole CRC record was found, else 0 (buffer untouched).
@@ -128,6 +129,8 @@ private:
     // The restore of m_restoreOnly; false when it was not restored (no usable image, or its
     // check failed).
     bool restoreOneSKD(const std::vector<std::string>& restoreList, uint8_t masterAddress, uint8_t* data);
+    // The error report of an SKD whose image the file cannot give (nothing is sent to it).
+    void reportUnusableImage(int number);
     // The message box naming the SKDs whose restore failed (nothing when none did).
     void showFailedSKDs(const std::string& failed);
 

@@ -60,7 +60,7 @@ void CKandoProtocol::restoreSKD()
         const int32_t length = loadSKDData(n, data.get());
         if (length <= 0) {
             // No usable image: cleaning would only wipe the SKD.
-            reportError("restoreSKD", MSG_FILE_ERROR, ERR_FILE_DAMAGED, m_message);
+            reportUnusableImage(n);
             appendNumber(failed, n);
             if (masterMode)
                 break;
@@ -91,19 +91,31 @@ void CKandoProtocol::restoreSKD()
         pause(PAUSE_AFTER_TEMPLATES);
 
         if (masterMode) {
-            restoreMasterCfg(masterAddress);
+            // Sent to all SKDs, the record is acknowledged by none: only its absence is known.
+            uint8_t cfg[CFG_SIZE];
+            if (loadSKDCfg(skdNumber(masterAddress), cfg) == 0)
+                m_message->post(MSG_SKD_CFG_NOT_RESTORED, formatSKD(ADDR_ALL_SKDS));
+            else
+                restoreMasterCfg(masterAddress);
             pause(static_cast<uint32_t>(m_skdList.size()) * PAUSE_CFG_PER_SKD);
             m_progress->setAhead(closingWaits(), 0, TEMPLATE_SIZE);
             failed = checkAllSKDCrc(expected);
             break;
         }
-        restoreSKDCfg(address);
+        if (!restoreSKDCfg(address))
+            m_message->post(MSG_SKD_CFG_NOT_RESTORED, formatSKD(address));
         m_progress->setAhead(later * perSkd + closingWaits(), later, TEMPLATE_SIZE);
         if (!checkSKDCrc(address, expected))
             appendNumber(failed, n);
     }
 
     showFailedSKDs(failed);
+}
+
+void CKandoProtocol::reportUnusableImage(int number)
+{
+    const std::string text = m_message->formatText(MSG_SKD_NOT_RESTORED, std::to_string(number));
+    reportError("restoreSKD", text, ERR_FILE_DAMAGED, m_message);
 }
 
 void CKandoProtocol::showFailedSKDs(const std::string& failed)
@@ -124,7 +136,7 @@ bool CKandoProtocol::restoreOneSKD(const std::vector<std::string>& restoreList, 
     const int source = imageSource(list, masterMode, m_restoreOnly);
     const int32_t length = source != 0 ? loadSKDData(source, data) : 0;
     if (length <= 0) {
-        reportError("restoreSKD", MSG_FILE_ERROR, ERR_FILE_DAMAGED, m_message);
+        reportUnusableImage(m_restoreOnly);
         return false;
     }
     uint8_t crc[CRC_SIZE];
@@ -134,13 +146,14 @@ bool CKandoProtocol::restoreOneSKD(const std::vector<std::string>& restoreList, 
     // is touched.
     const uint8_t address = skdAddress(m_restoreOnly);
     cleanSKD(address);
+    m_progress->endWait(PAUSE_CLEAN_ONE);
     pause(PAUSE_CLEAN_ONE);
     restoreTemplates(address, data, length);
     pause(PAUSE_AFTER_TEMPLATES);
-    if (masterMode)
-        restoreMasterCfg(masterAddress, address);
-    else
-        restoreSKDCfg(address);
+    // Sent to the SKD's own address, the record is acknowledged in either mode.
+    const int configured = masterMode ? restoreMasterCfg(masterAddress, address) : restoreSKDCfg(address);
+    if (!configured)
+        m_message->post(MSG_SKD_CFG_NOT_RESTORED, formatSKD(address));
     return checkSKDCrc(address, haveCrc ? crc : nullptr) != 0;
 }
 

@@ -12,13 +12,13 @@ SkdFacts readSkd(CFileManager& file, int number)
     SkdFacts facts;
     facts.hasLength = file.containsKey(skdKey(number, "DataLength"));
     facts.length = file.getInt(skdKey(number, "DataLength"));
-    facts.hasData = file.dataSize(skdKey(number, "Data"), facts.dataBytes);
+    facts.hasData = file.dataSize(skdKey(number, "Data"), facts.dataBytes, &facts.dataStray);
     facts.hasCrc = file.dataSize(skdKey(number, "CRC"), facts.crcBytes);
     facts.hasCfg = file.dataSize(skdKey(number, "CFG"), facts.cfgBytes);
     return facts;
 }
 
-ImageState imageState(int32_t length, bool hasData, size_t dataBytes)
+ImageState imageState(int32_t length, bool hasData, size_t dataBytes, bool stray)
 {
     if (length == 0)
         return ImageState::Empty;
@@ -30,6 +30,11 @@ ImageState imageState(int32_t length, bool hasData, size_t dataBytes)
         return ImageState::DataMissing;
     if (dataBytes < static_cast<size_t>(length))
         return ImageState::DataShort;
+    if (dataBytes > static_cast<size_t>(length) || stray)
+        return ImageState::DataLonger;
+    // Restoring it would clean the SKD and leave the rest of its memory zero.
+    if (static_cast<uint32_t>(length) < TEMPLATE_SIZE)
+        return ImageState::CutShort;
     return ImageState::Usable;
 }
 

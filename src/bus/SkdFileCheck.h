@@ -20,6 +20,7 @@ struct SkdFacts {
     int32_t length = 0;     // the DataLength as a restore reads it (0 when missing)
     bool hasData = false;
     size_t dataBytes = 0;   // what each value decodes to
+    bool dataStray = false; // the image's Data has a lone character left over
     bool hasCrc = false;
     size_t crcBytes = 0;
     bool hasCfg = false;
@@ -34,11 +35,19 @@ enum class ImageState {
     LengthTooLarge,  // above the reply buffer
     DataMissing,
     DataShort,       // Data decodes to fewer bytes than the length
+    DataLonger,      // ... to more, or to the length with a stray character: a backup never writes that
+    CutShort,        // shorter than the template area: a backup that stopped halfway
 };
-ImageState imageState(int32_t length, bool hasData, size_t dataBytes);
+ImageState imageState(int32_t length, bool hasData, size_t dataBytes, bool stray = false);
 inline ImageState imageState(const SkdFacts& skd)
 {
-    return imageState(skd.length, skd.hasData, skd.dataBytes);
+    return imageState(skd.length, skd.hasData, skd.dataBytes, skd.dataStray);
+}
+// Data that disagrees with its DataLength: the file is damaged, and the restore's file check
+// refuses it before anything is written.
+inline bool imageDamaged(ImageState state)
+{
+    return state == ImageState::DataShort || state == ImageState::DataLonger;
 }
 
 // A CRC or configuration record is read back as exactly RECORD_SIZE bytes; a shorter one is

@@ -1,7 +1,9 @@
 // nexo-backup-cli: one backup or restore job from a terminal.
 #include "cli/Cli.h"
 
+#include "backupfile/CFileManager.h"
 #include "backupfile/CProperty.h"
+#include "bus/BusDefs.h"
 #include "cli/CTerminalDialog.h"
 #include "cli/FileCommands.h"
 #include "cli/CompiledLanguages.h"
@@ -9,6 +11,7 @@
 #include "job/CFileInspection.h"
 #include "job/CMessage.h"
 #include "job/CProtocol.h"
+#include "job/CRestoreCheck.h"
 #include "platform/Encoding.h"
 #include "platform/Language.h"
 #include "platform/Resources.h"
@@ -17,6 +20,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -311,6 +315,31 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
         !CFileInspection(o.file).skdRestorable(scope.skd))
         return usageError(io, "the backup file " + o.file + " holds no usable data for SKD " +
                                   std::to_string(scope.skd) + " (see nexo-backup-cli inspect)");
+    if (jobMode == CProtocol::Restore && !scope.gatewayObjects && scope.skds == CProtocol::RestoreScope::AllSkds) {
+        const CFileInspection inspection(o.file);
+        const bool anySkd = std::any_of(inspection.skds.begin(), inspection.skds.end(),
+                                        [](const CFileInspection::Skd& s) { return s.listed; });
+        if (!inspection.skdPart || !anySkd)
+            return usageError(io, "--no-gateway-data restores the SKDs alone, and the backup file " + o.file +
+                                      " has no SKD part to restore: it would restore nothing");
+    }
+    if (jobMode == CProtocol::Restore) {
+        CFileManager file;
+        file.open(o.file);
+        const CRestoreCheck check(file, scope);
+        if (!check.cutShort.empty()) {
+            // The job refuses it too; here the user also learns how to restore the rest.
+            for (const CRestoreCheck::CutShort& image : check.cutShort)
+                io.err << "nexo-backup-cli: the image of SKD " << image.skd << " in " << o.file << " is incomplete ("
+                       << image.length << " of " << bus::TEMPLATE_SIZE
+                       << " bytes: its backup was cut short); restoring it would clean SKD " << image.skd
+                       << " and leave the rest of its memory zero\n";
+            io.err << "nexo-backup-cli: nothing was restored; --skd N restores another SKD alone, --skd none the "
+                      "gateway alone (see nexo-backup-cli inspect)\n"
+                   << std::flush;
+            return kExitFailed;
+        }
+    }
 
     std::optional<std::string> password;
     if (!o.passwordFile.empty()) {

@@ -3,12 +3,14 @@
 #include "cli/FileCommands.h"
 
 #include "backupfile/CFileManager.h"
+#include "bus/SkdFileCheck.h"
 #include "bus/SkdKeys.h"
 #include "gateway/GatewayFileCheck.h"
 #include "platform/Encoding.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <ostream>
 #include <set>
 #include <vector>
@@ -22,7 +24,8 @@ struct Side {
     double reading = 0;       // ... and as the restore reads it
     bool hasLength = false;   // a data item: its DataLength, when it has one
     int32_t length = 0;
-    std::vector<uint8_t> bytes;
+    std::vector<uint8_t> raw;    // everything the value decodes to
+    std::vector<uint8_t> bytes;  // what a restore reads of it
 };
 
 std::vector<uint8_t> decoded(CFileManager& file, const std::string& key)
@@ -37,23 +40,26 @@ std::vector<uint8_t> decoded(CFileManager& file, const std::string& key)
     return bytes;
 }
 
-Side numberSide(CFileManager& file, const std::string& key, bool asFloat)
+Side numberSide(CFileManager& file, const std::string& key, double reading)
 {
     Side side;
     side.present = file.getText(key, side.text);
-    side.reading = asFloat ? file.getFloat(key) : file.getInt(key);
+    side.reading = reading;
     return side;
 }
 
-// lengthKey empty: a record without a length.
-Side dataSide(CFileManager& file, const std::string& lengthKey, const std::string& dataKey)
+// lengthKey empty: a record, read as its first RECORD_SIZE bytes. Otherwise the restore reads
+// DataLength bytes, of an SKD image no more than the template area takes.
+Side dataSide(CFileManager& file, const std::string& lengthKey, const std::string& dataKey, size_t limit)
 {
     Side side;
     side.hasLength = !lengthKey.empty() && file.containsKey(lengthKey);
     side.length = side.hasLength ? file.getInt(lengthKey) : 0;
     const bool hasData = file.containsKey(dataKey);
     side.present = side.hasLength || hasData;
-    side.bytes = decoded(file, dataKey);
+    side.raw = decoded(file, dataKey);
+    const size_t wanted = lengthKey.empty() ? limit : std::min(limit, static_cast<size_t>(std::max(0, side.length)));
+    side.bytes.assign(side.raw.begin(), side.raw.begin() + static_cast<long>(std::min(wanted, side.raw.size())));
     return side;
 }
 
@@ -64,9 +70,9 @@ std::string number(double value)
     return text;
 }
 
-std::string size(const Side& side)
+std::string size(const std::vector<uint8_t>& bytes)
 {
-    return std::to_string(side.bytes.size()) + " bytes";
+    return std::to_string(bytes.size()) + " bytes";
 }
 
 class Comparison
@@ -78,26 +84,43 @@ public:
     {
         if (!oneSided(name, a, b, cp1252ToUtf8(a.text), cp1252ToUtf8(b.text)))
             return;
-        if (a.reading == b.reading)
-            m_out << name << ": equal (" << ::number(a.reading) << ")\n";
-        else
+        if (a.reading != b.reading) {
             differs(name, "A " + ::number(a.reading) + ", B " + ::number(b.reading));
+            return;
+        }
+        m_out << name << ": equal (" << ::number(a.reading) << ")\n";
+        if (a.text != b.text)
+            note(name + " is " + cp1252ToUtf8(a.text) + " in A and " + cp1252ToUtf8(b.text) + " in B, both read as " +
+                 ::number(a.reading));
     }
 
-    void data(const std::string& name, const Side& a, const Side& b)
+    // dataKey names the stored value in the notes.
+    void data(const std::string& name, const std::string& dataKey, const Side& a, const Side& b)
     {
-        if (!oneSided(name, a, b, size(a), size(b)))
+        if (!oneSided(name, a, b, size(a.bytes), size(b.bytes)))
             return;
         if (a.bytes != b.bytes) {
             const auto mismatch = std::mismatch(a.bytes.begin(), a.bytes.end(), b.bytes.begin(), b.bytes.end());
             const size_t offset = static_cast<size_t>(mismatch.first - a.bytes.begin());
-            differs(name, "A " + size(a) + ", B " + size(b) + ", first difference at byte " + std::to_string(offset));
-        } else if (a.hasLength != b.hasLength || a.length != b.length) {
-            auto length = [](const Side& s) { return s.hasLength ? std::to_string(s.length) : std::string("missing"); };
-            differs(name, "DataLength A " + length(a) + ", B " + length(b) + ", the data is equal");
-        } else {
-            m_out << name << ": equal (" << size(a) << ")\n";
+            differs(name, "A " + size(a.bytes) + ", B " + size(b.bytes) + ", first difference at byte " +
+                              std::to_string(offset));
+            return;
         }
+        m_out << name << ": equal (" << size(a.bytes) << ")\n";
+        if (a.raw != b.raw)
+            note(dataKey + " differs beyond the " + size(a.bytes) + " a restore reads (A " + size(a.raw) + ", B " +
+                 size(b.raw) + ")");
+        else if (a.hasLength != b.hasLength || a.length != b.length) {
+            auto length = [](const Side& s) { return s.hasLength ? std::to_string(s.length) : std::string("missing"); };
+            note(name + ": DataLength A " + length(a) + ", B " + length(b) + ", but a restore reads the same bytes");
+        }
+    }
+
+    // Raw differences a restore never sees: listed after the items, never counted.
+    void printNotes()
+    {
+        for (const std::string& line : m_notes)
+            m_out << "note: " << line << '\n';
     }
 
     bool different() const { return m_different; }
@@ -122,8 +145,11 @@ private:
         m_out << name << ": " << (how.rfind("only", 0) == 0 ? how : "differs: " + how) << '\n';
     }
 
+    void note(const std::string& text) { m_notes.push_back(text); }
+
     std::ostream& m_out;
     bool m_different = false;
+    std::vector<std::string> m_notes;
 };
 
 // The SKD numbers with any record in the file, master key aside.
@@ -153,22 +179,30 @@ int diffCommand(const std::string& pathA, const std::string& pathB, std::ostream
         }
 
     out << "A: " << pathA << "\nB: " << pathB << '\n';
+    out << "Compared as a restore reads them; what a restore ignores is listed as notes.\n";
     Comparison c(out);
-    c.number(gw::VERSION_KEY, numberSide(a, gw::VERSION_KEY, true), numberSide(b, gw::VERSION_KEY, true));
+    c.number(gw::VERSION_KEY, numberSide(a, gw::VERSION_KEY, a.getFloat(gw::VERSION_KEY)),
+             numberSide(b, gw::VERSION_KEY, b.getFloat(gw::VERSION_KEY)));
+    const size_t anyLength = std::numeric_limits<size_t>::max();
     for (int i = 0; i < gw::OBJECT_COUNT; ++i)
-        c.data(gw::objectName(i), dataSide(a, gw::lengthKey(i), gw::dataKey(i)),
-               dataSide(b, gw::lengthKey(i), gw::dataKey(i)));
-    c.number(bus::kMasterKey, numberSide(a, bus::kMasterKey, false), numberSide(b, bus::kMasterKey, false));
+        c.data(gw::objectName(i), gw::dataKey(i), dataSide(a, gw::lengthKey(i), gw::dataKey(i), anyLength),
+               dataSide(b, gw::lengthKey(i), gw::dataKey(i), anyLength));
+    c.number(bus::kMasterKey, numberSide(a, bus::kMasterKey, bus::readMaster(a)),
+             numberSide(b, bus::kMasterKey, bus::readMaster(b)));
     std::set<int> numbers;
     collectSkdNumbers(a, numbers);
     collectSkdNumbers(b, numbers);
     for (int n : numbers) {
         const std::string skd = "SKD" + std::to_string(n);
-        c.data(skd + " image", dataSide(a, bus::skdKey(n, "DataLength"), bus::skdKey(n, "Data")),
-               dataSide(b, bus::skdKey(n, "DataLength"), bus::skdKey(n, "Data")));
-        c.data(skd + ".CFG", dataSide(a, {}, bus::skdKey(n, "CFG")), dataSide(b, {}, bus::skdKey(n, "CFG")));
-        c.data(skd + ".CRC", dataSide(a, {}, bus::skdKey(n, "CRC")), dataSide(b, {}, bus::skdKey(n, "CRC")));
+        const std::string image = bus::skdKey(n, "Data");
+        c.data(skd + " image", image, dataSide(a, bus::skdKey(n, "DataLength"), image, bus::TEMPLATE_SIZE),
+               dataSide(b, bus::skdKey(n, "DataLength"), image, bus::TEMPLATE_SIZE));
+        for (const char* record : {"CFG", "CRC"}) {
+            const std::string key = bus::skdKey(n, record);
+            c.data(key, key, dataSide(a, {}, key, bus::RECORD_SIZE), dataSide(b, {}, key, bus::RECORD_SIZE));
+        }
     }
+    c.printNotes();
     out << (c.different() ? "The files differ.\n" : "The files are equal.\n") << std::flush;
     return c.different() ? 1 : 0;
 }

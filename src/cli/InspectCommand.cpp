@@ -5,8 +5,11 @@
 #include "job/CFileInspection.h"
 #include "platform/Encoding.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -51,7 +54,8 @@ const char* code(Problem::Kind kind)
     case Problem::LengthZero: return "length-zero";
     case Problem::DataShort: return "data-short";
     case Problem::DataLonger: return "data-longer";
-    case Problem::DataWithoutLength: return "data-without-length";
+    case Problem::DataStray: return "data-stray";
+    case Problem::ImageCutShort: return "image-cut-short";
     case Problem::ImageBeyondArea: return "image-beyond-area";
     case Problem::RecordShort: return "record-short";
     case Problem::RecordLonger: return "record-longer";
@@ -70,6 +74,7 @@ const char* code(Problem::Kind kind)
     case Problem::UnknownKey: return "unknown-key";
     case Problem::LineIgnored: return "line-ignored";
     case Problem::LineReplaced: return "line-replaced";
+    case Problem::ByteOrderMark: return "byte-order-mark";
     }
     return "unknown";
 }
@@ -120,10 +125,13 @@ std::string message(const Problem& p, const CFileInspection& r)
         return key + " decodes to " + value + " bytes, fewer than its DataLength of " + limit + ": " +
                consequence(p, r);
     case Problem::DataLonger:
-        return key + " decodes to " + value + " bytes, more than its DataLength of " + limit + ": only the first " +
-               limit + " are restored";
-    case Problem::DataWithoutLength:
-        return key + " is there but its DataLength is 0: the object is restored empty";
+        return key + " decodes to " + value + " bytes, more than its DataLength of " + limit + ": " + consequence(p, r);
+    case Problem::DataStray:
+        return key + " decodes to " + value + " bytes and one stray character: " + consequence(p, r);
+    case Problem::ImageCutShort:
+        return key + " is incomplete: " + value + " of the " + limit +
+               " bytes of the template area (the backup was cut short): " + consequence(p, r) +
+               ", --skd restores the other SKDs alone";
     case Problem::ImageBeyondArea:
         return key + " is " + value + ": only the first " + limit + " bytes fit the template area and are written";
     case Problem::RecordShort:
@@ -179,6 +187,7 @@ std::string message(const Problem& p, const CFileInspection& r)
         case CProperty::LoadNote::KeyTooLong:
             return line + " has a key longer than 254 bytes and is ignored";
         case CProperty::LoadNote::Replaced:
+        case CProperty::LoadNote::ByteOrderMark:
             break;
         }
         return line + " is ignored";
@@ -186,6 +195,8 @@ std::string message(const Problem& p, const CFileInspection& r)
     case Problem::LineReplaced:
         return "line " + std::to_string(p.line) + " (" + key + ") is replaced by line " + std::to_string(p.laterLine) +
                ": the later line wins";
+    case Problem::ByteOrderMark:
+        return "the file begins with a UTF-8 byte order mark, which is skipped";
     }
     return key;
 }
@@ -269,76 +280,51 @@ void printText(const CFileInspection& r, std::ostream& out)
     }
 }
 
-std::string jsonString(const std::string& utf8)
-{
-    std::string out = "\"";
-    for (const char ch : utf8) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += ch;
-            }
-        }
-    }
-    return out + "\"";
-}
+using Json = nlohmann::ordered_json;
 
 template <typename T>
-std::string jsonOptional(bool present, T value)
+Json optional(bool present, T value)
 {
-    return present ? std::to_string(value) : "null";
+    return present ? Json(value) : Json(nullptr);
 }
 
 void printJson(const CFileInspection& r, std::ostream& out)
 {
-    out << "{\n";
-    out << "  \"file\": " << jsonString(r.path) << ",\n";
+    Json doc;
+    doc["file"] = r.path;
+    // The version as the text shows it ("%g"), not the float's binary digits.
     const bool version = r.hasVersion && std::isfinite(r.fileVersion);
-    out << "  \"version\": " << (version ? number(r.fileVersion) : "null") << ",\n";
-    out << "  \"restoresTo\": " << jsonOptional(r.restoresTo.has_value(), r.restoresTo.value_or(0)) << ",\n";
-    out << "  \"objects\": [";
-    for (size_t i = 0; i < r.objects.size(); ++i) {
-        const CFileInspection::Object& o = r.objects[i];
-        out << (i ? ",\n" : "\n") << "    {\"name\": " << jsonString(o.name)
-            << ", \"dataLength\": " << jsonOptional(o.facts.hasLength, o.facts.length)
-            << ", \"dataBytes\": " << jsonOptional(o.facts.hasData, o.facts.dataBytes) << "}";
-    }
-    out << "\n  ],\n";
-    out << "  \"mode\": \"" << (r.masterMode ? "master" : "single") << "\",\n";
-    out << "  \"master\": " << jsonOptional(r.masterMode, r.masterNumber) << ",\n";
-    out << "  \"skds\": [";
-    for (size_t i = 0; i < r.skds.size(); ++i) {
-        const CFileInspection::Skd& s = r.skds[i];
-        out << (i ? ",\n" : "\n") << "    {\"number\": " << s.number
-            << ", \"dataLength\": " << jsonOptional(s.facts.hasLength, s.facts.length)
-            << ", \"dataBytes\": " << jsonOptional(s.facts.hasData, s.facts.dataBytes)
-            << ", \"cfgBytes\": " << jsonOptional(s.facts.hasCfg, s.facts.cfgBytes)
-            << ", \"crcBytes\": " << jsonOptional(s.facts.hasCrc, s.facts.crcBytes)
-            << ", \"cfg\": " << (s.cfgUsable ? "true" : "false") << ", \"crc\": " << (s.crcUsable ? "true" : "false")
-            << "}";
-    }
-    out << (r.skds.empty() ? "],\n" : "\n  ],\n");
-    out << "  \"problems\": [";
-    for (size_t i = 0; i < r.problems.size(); ++i) {
-        const Problem& p = r.problems[i];
-        out << (i ? ",\n" : "\n") << "    {\"severity\": \"" << severityName(p.severity) << "\", \"code\": \""
-            << code(p.kind) << "\", \"key\": " << (p.key.empty() ? "null" : jsonString(shown(p.key)))
-            << ", \"line\": " << jsonOptional(p.line != 0, p.line) << ", \"message\": " << jsonString(message(p, r))
-            << "}";
-    }
-    out << (r.problems.empty() ? "],\n" : "\n  ],\n");
-    out << "  \"verdict\": \"" << verdictName(r) << "\"\n";
-    out << "}\n";
+    doc["version"] = optional(version, std::strtod(number(r.fileVersion).c_str(), nullptr));
+    doc["restoresTo"] = optional(r.restoresTo.has_value(), r.restoresTo.value_or(0));
+    Json objects = Json::array();
+    for (const CFileInspection::Object& o : r.objects)
+        objects.push_back({{"name", o.name},
+                           {"dataLength", optional(o.facts.hasLength, o.facts.length)},
+                           {"dataBytes", optional(o.facts.hasData, o.facts.dataBytes)}});
+    doc["objects"] = std::move(objects);
+    doc["mode"] = r.masterMode ? "master" : "single";
+    doc["master"] = optional(r.masterMode, r.masterNumber);
+    Json skds = Json::array();
+    for (const CFileInspection::Skd& s : r.skds)
+        skds.push_back({{"number", s.number},
+                        {"dataLength", optional(s.facts.hasLength, s.facts.length)},
+                        {"dataBytes", optional(s.facts.hasData, s.facts.dataBytes)},
+                        {"cfgBytes", optional(s.facts.hasCfg, s.facts.cfgBytes)},
+                        {"crcBytes", optional(s.facts.hasCrc, s.facts.crcBytes)},
+                        {"cfg", s.cfgUsable},
+                        {"crc", s.crcUsable}});
+    doc["skds"] = std::move(skds);
+    Json problems = Json::array();
+    for (const Problem& p : r.problems)
+        problems.push_back({{"severity", severityName(p.severity)},
+                            {"code", code(p.kind)},
+                            {"key", p.key.empty() ? Json(nullptr) : Json(shown(p.key))},
+                            {"line", optional(p.line != 0, p.line)},
+                            {"message", message(p, r)}});
+    doc["problems"] = std::move(problems);
+    doc["verdict"] = verdictName(r);
+    // The path is the command line's bytes, which need not be UTF-8.
+    out << doc.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }
 
 }  // namespace

@@ -164,9 +164,7 @@ bool CDataProtocol::restoreData(int index, const uint8_t* bytes, uint32_t count)
 
 bool CDataProtocol::checkDataFile()
 {
-    bool ok = m_fileManager->containsKey(gw::VERSION_KEY);
-    for (int i = 0; ok && i < kObjectCount; ++i)
-        ok = gw::objectState(gw::readObject(*m_fileManager, i)) == gw::ObjectState::Usable;
+    const bool ok = gw::objectsUsable(*m_fileManager) && m_skdImagesUsable;
     if (!ok)
         reportError("checkDataFile", MSG_FILE_ERROR, ERR_FILE_DAMAGED, m_messages);
     return ok;

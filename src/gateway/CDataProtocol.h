@@ -53,6 +53,9 @@ public:
     // The restore's scope: false checks the file's version against the gateway's and writes
     // none of the four objects (their keys are then not checked either). Set before restore.
     void setRestoreObjects(bool on) { m_restoreObjects = on; }
+    // The SKD images the job will write, judged by the bus side before anything connects:
+    // false makes the file check refuse the file as it refuses damaged objects.
+    void setSkdImagesUsable(bool usable) { m_skdImagesUsable = usable; }
 
     // Sequences: mode 1 backup, 2 restore.
     bool runGatewayJob(float version, int mode);
@@ -71,4 +74,5 @@ private:
     CMessage* m_messages = nullptr;
     CDialogLink* m_dialog = nullptr;
     bool m_restoreObjects = true;
+    bool m_skdImagesUsable = true;
 };

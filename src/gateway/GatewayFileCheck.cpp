@@ -35,7 +35,7 @@ ObjectFacts readObject(CFileManager& file, int index)
     ObjectFacts facts;
     facts.hasLength = file.containsKey(lengthKey(index));
     facts.length = file.getInt(lengthKey(index));
-    facts.hasData = file.dataSize(dataKey(index), facts.dataBytes);
+    facts.hasData = file.dataSize(dataKey(index), facts.dataBytes, &facts.dataStray);
     return facts;
 }
 
@@ -49,12 +49,24 @@ ObjectState objectState(const ObjectFacts& object)
         return ObjectState::LengthTooLarge;
     // An empty object needs no Data item.
     if (object.length == 0)
-        return ObjectState::Usable;
+        return object.hasData && object.dataBytes > 0 ? ObjectState::DataLonger : ObjectState::Usable;
     if (!object.hasData)
         return ObjectState::DataMissing;
     if (object.dataBytes < static_cast<size_t>(object.length))
         return ObjectState::DataShort;
+    if (object.dataBytes > static_cast<size_t>(object.length))
+        return ObjectState::DataLonger;
+    if (object.dataStray)
+        return ObjectState::DataStray;
     return ObjectState::Usable;
+}
+
+bool objectsUsable(CFileManager& file)
+{
+    bool ok = file.containsKey(VERSION_KEY);
+    for (int i = 0; ok && i < OBJECT_COUNT; ++i)
+        ok = objectState(readObject(file, i)) == ObjectState::Usable;
+    return ok;
 }
 
 VersionFit versionFit(float fileVersion, float gatewayVersion)

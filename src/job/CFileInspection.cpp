@@ -110,11 +110,13 @@ void CFileInspection::inspectObjects(CFileManager& file)
         case gw::ObjectState::DataShort:
             add(Problem::DataShort, Severity::Refused, gw::dataKey(i), static_cast<int64_t>(f.dataBytes), f.length);
             break;
+        case gw::ObjectState::DataLonger:
+            add(Problem::DataLonger, Severity::Refused, gw::dataKey(i), static_cast<int64_t>(f.dataBytes), f.length);
+            break;
+        case gw::ObjectState::DataStray:
+            add(Problem::DataStray, Severity::Refused, gw::dataKey(i), static_cast<int64_t>(f.dataBytes), f.length);
+            break;
         case gw::ObjectState::Usable:
-            if (f.length > 0 && f.dataBytes > static_cast<size_t>(f.length))
-                add(Problem::DataLonger, Severity::Note, gw::dataKey(i), static_cast<int64_t>(f.dataBytes), f.length);
-            else if (f.length == 0 && f.hasData)
-                add(Problem::DataWithoutLength, Severity::Note, gw::dataKey(i));
             break;
         }
         inspectNumber(file, gw::lengthKey(i));
@@ -188,12 +190,19 @@ void CFileInspection::inspectSkds(CFileManager& file)
         case bus::ImageState::DataMissing:
             add(Problem::KeyMissing, Severity::Incomplete, dataKey);
             break;
+        // The restore's file check refuses Data of the wrong size before anything is written,
+        // and the job a cut image before it connects.
         case bus::ImageState::DataShort:
-            add(Problem::DataShort, Severity::Incomplete, dataKey, static_cast<int64_t>(f.dataBytes), f.length);
+            add(Problem::DataShort, Severity::Refused, dataKey, static_cast<int64_t>(f.dataBytes), f.length);
+            break;
+        case bus::ImageState::DataLonger:
+            add(f.dataBytes > static_cast<size_t>(f.length) ? Problem::DataLonger : Problem::DataStray,
+                Severity::Refused, dataKey, static_cast<int64_t>(f.dataBytes), f.length);
+            break;
+        case bus::ImageState::CutShort:
+            add(Problem::ImageCutShort, Severity::Refused, dataKey, f.length, bus::TEMPLATE_SIZE);
             break;
         case bus::ImageState::Usable:
-            if (f.dataBytes > static_cast<size_t>(f.length))
-                add(Problem::DataLonger, Severity::Note, dataKey, static_cast<int64_t>(f.dataBytes), f.length);
             if (static_cast<uint32_t>(f.length) > bus::TEMPLATE_SIZE)
                 add(Problem::ImageBeyondArea, Severity::Note, lengthKey, f.length, bus::TEMPLATE_SIZE);
             break;
@@ -280,7 +289,9 @@ void CFileInspection::inspectKeys(CFileManager& file)
     }
     for (const CProperty::LoadNote& note : file.loadNotes()) {
         Problem problem;
-        problem.kind = note.kind == CProperty::LoadNote::Replaced ? Problem::LineReplaced : Problem::LineIgnored;
+        problem.kind = note.kind == CProperty::LoadNote::Replaced        ? Problem::LineReplaced
+                       : note.kind == CProperty::LoadNote::ByteOrderMark ? Problem::ByteOrderMark
+                                                                         : Problem::LineIgnored;
         problem.severity = Severity::Note;
         problem.key = note.key;
         problem.line = note.line;

@@ -29,8 +29,9 @@ struct CFileInspection {
             LengthTooLarge,      // key, value, limit
             LengthZero,          // key: an SKD image of length 0 is not written
             DataShort,           // key, value = decoded bytes, limit = length
-            DataLonger,          // key, value = decoded bytes, limit = length: the rest is not sent
-            DataWithoutLength,   // key: Data of an empty object, not sent
+            DataLonger,          // key, value = decoded bytes, limit = length (0 for an empty object)
+            DataStray,           // key, value = decoded bytes: the length, and a lone character left over
+            ImageCutShort,       // key, value = length, limit = template area: a backup that stopped halfway
             ImageBeyondArea,     // key, value = length, limit = template area
             RecordShort,         // key, value = decoded bytes, limit = record size
             RecordLonger,        // key, value = decoded bytes, limit = record size
@@ -49,6 +50,7 @@ struct CFileInspection {
             UnknownKey,          // key
             LineIgnored,         // line, note kind, key
             LineReplaced,        // line, laterLine, key
+            ByteOrderMark,       // the file begins with one, which loading skips
         };
         Kind kind = KeyMissing;
         Severity severity = Severity::Note;

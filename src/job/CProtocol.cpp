@@ -8,6 +8,7 @@
 #include "gateway/CDataProtocol.h"
 #include "gateway/CErrorMessage.h"
 #include "job/CMessage.h"
+#include "job/CRestoreCheck.h"
 #include "job/CTimer.h"
 #include "platform/DialogLink.h"
 
@@ -57,6 +58,8 @@ int CProtocol::run()
             throw 1;
         }
         if (!chooseFile())
+            throw 1;
+        if (m_jobMode == Restore && !checkRestoreFile())
             throw 1;
 
         m_dataNetwork = getDataNetwork();
@@ -184,6 +187,16 @@ bool CProtocol::chooseFile()
     m_fileManager = getFileManager();
     m_fileManager->open(path);
     return true;
+}
+
+bool CProtocol::checkRestoreFile()
+{
+    const CRestoreCheck check(*m_fileManager, m_scope);
+    // Damaged images are refused by the gateway's file check, in its place among the lines.
+    m_dataProtocol->setSkdImagesUsable(!check.imagesDamaged);
+    for (const CRestoreCheck::CutShort& image : check.cutShort)
+        m_message->post(MSG_SKD_IMAGE_CUT_SHORT, std::to_string(image.skd), image.length, bus::TEMPLATE_SIZE);
+    return check.cutShort.empty();
 }
 
 bool CProtocol::validScope(const RestoreScope& scope)

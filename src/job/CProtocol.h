@@ -76,6 +76,9 @@ public:
     int run() override;
 
     bool chooseFile();
+    // Before a restore connects: false (the reason posted) for a file it must not write, an SKD
+    // image a backup cut short; images of the wrong size are left to the gateway's file check.
+    bool checkRestoreFile();
     bool gatewayStage(float version);
     bool skdStage(float version);
 

@@ -2,6 +2,7 @@
 #include "Simulator.h"
 
 #include "bus/CKandoProtocol.h"
+#include "platform/TimeScale.h"
 
 #include <gtest/gtest.h>
 
@@ -138,8 +139,12 @@ protected:
     std::unique_ptr<CKandoProtocol> m_protocol;
 };
 
-const std::string kFileDamaged =
-    "ERROR -- restoreSKD (Error de archivo -> El archivo de copia de seguridad está dañado.[100009])";
+// The report names the SKD whose image the file cannot give.
+std::string fileDamaged(int number)
+{
+    return "ERROR -- restoreSKD (Error: SKD " + std::to_string(number) +
+           " no se ha restablecido correctamente -> El archivo de copia de seguridad está dañado.[100009])";
+}
 
 std::string failedBox(const std::string& list)
 {
@@ -376,7 +381,12 @@ TEST_F(SkdJob, UnusableImageTouchesNoSkd)
         {"stored length above the buffer", 192, 1, 70000, 100},
         {"Data item missing", 192, 1, 62000, 0},
         {"Data shorter than its length", 192, 1, 62000, 100},
+        {"Data longer than its length", 192, 1, 62000, 62001},
+        // A backup that stopped halfway: cleaning the SKD and writing zeros after it would
+        // lose the memory the SKD still has.
+        {"image cut short", 192, 1, 31000, 31000},
         {"master image of length 0", 195, 3, 0, 0},
+        {"master image cut short", 195, 3, 1000, 1000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -396,7 +406,7 @@ TEST_F(SkdJob, UnusableImageTouchesNoSkd)
         const auto before = sim.skds();
         restore();
 
-        EXPECT_EQ(linesWith(kFileDamaged), 1);
+        EXPECT_EQ(linesWith(fileDamaged(c.number)), 1);
         EXPECT_EQ(linesWith("existe sólo en el bus"), 0);  // a master value was stored
         EXPECT_EQ(requestsWithCode(0x5A), 0);
         EXPECT_EQ(requestsWithCode(0x04), 0);
@@ -404,25 +414,6 @@ TEST_F(SkdJob, UnusableImageTouchesNoSkd)
         EXPECT_TRUE(sim.skds().at(1).memory == before.at(1).memory);
         EXPECT_EQ(m_dialog.boxes(), (std::vector<std::string>{failedBox(std::to_string(c.number))}));
     }
-}
-
-// Beyond a short image the area is zero, never the previous SKD's bytes.
-TEST_F(SkdJob, ShortImageIsFollowedByZeros)
-{
-    const Bytes full = randomBytes(kArea, 11);
-    const Bytes shortImage = randomBytes(1000, 12);
-    getFileManager()->setInt("SKD0.MASTER", 192);
-    writeImage(1, full);
-    writeImage(2, shortImage);
-    reopenFile();
-    sim::Simulator& sim = startSim({1, 2});
-    restore();
-
-    Bytes expected = shortImage;
-    expected.resize(kArea, 0x00);
-    EXPECT_TRUE(sim.skds().at(1).memory == full);
-    EXPECT_TRUE(sim.skds().at(2).memory == expected);
-    EXPECT_TRUE(m_dialog.boxes().empty());
 }
 
 TEST_F(SkdJob, UnacknowledgedChunkIsSentAgain)
@@ -553,6 +544,34 @@ TEST_F(SkdJob, ProgressRisesWithinEachStage)
             }
         }
     }
+}
+
+// Restoring one SKD alone, the pause after its clean belongs to the clean's stage: the line
+// must not stand at its end ("0:00 left") for the whole pause.
+TEST_F(SkdJob, ProgressOfOneSkdAloneCoversTheCleanPause)
+{
+    startEmptyFile();
+    startSim({1, 2});
+    backup({"1", "2"}, 0);
+    m_protocol = std::make_unique<CKandoProtocol>();
+    m_protocol->init(&m_dialog);
+    CJobProgress progress(&m_dialog);
+    m_protocol->setProgress(&progress);
+    m_protocol->setRestoreOnly(2);
+    m_dialog.clear();
+    restore();
+    EXPECT_TRUE(m_dialog.boxes().empty());
+
+    bool cleanSeen = false;
+    for (const auto& reports : testsupport::progressStages(m_dialog.progressReports())) {
+        if (reports.front().stage != ProgressStage::Clean)
+            continue;
+        cleanSeen = true;
+        EXPECT_EQ(reports.front().skd, 2);
+        // Its last report, at the clean's reply, still has the whole pause ahead.
+        EXPECT_GE(reports.back().stageLeft, scaledPause(bus::PAUSE_CLEAN_ONE).count());
+    }
+    EXPECT_TRUE(cleanSeen);
 }
 
 // Once a transfer has shown its rate, the job's time left is foretold: the first of two SKDs

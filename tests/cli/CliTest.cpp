@@ -442,6 +442,14 @@ TEST_F(Cli, HelpAndVersionGoToTheOutput)
 
 using testsupport::BackupText;
 
+// One Base64 character more in the value of key, at position at: the damage of a slipped key.
+void insertCharacter(BackupText& f, const std::string& key, size_t at)
+{
+    std::string value = f.value(key);
+    value.insert(at, 1, 'A');
+    f.set(key, value);
+}
+
 // The problem lines of an inspection's text.
 int problemLines(const std::vector<std::string>& lines)
 {
@@ -481,6 +489,36 @@ TEST_F(Cli, InspectNamesEveryProblemARestoreMeetsWithItsStatus)
         {"Data decodes short", [&](BackupText& f) { f.set(c + "DataLength", "201"); },
          {"refused: ConfigManager.Data decodes to 200 bytes, fewer than its DataLength of 201: the restore refuses the file"},
          1},
+        // A file a backup wrote always decodes to its DataLength: anything else is damage.
+        {"Data longer than its length", [&](BackupText& f) { f.set(u + "DataLength", "999"); },
+         {"refused: UserManagerConfig.Data decodes to 1000 bytes, more than its DataLength of 999: the restore refuses "
+          "the file"},
+         1},
+        {"Data of an empty object", [](BackupText& f) { f.set("SystemTimeConfig.DataLength", "0"); },
+         {"refused: SystemTimeConfig.Data decodes to 4 bytes, more than its DataLength of 0: the restore refuses the "
+          "file"},
+         1},
+        {"one Base64 character too many in an object", [&](BackupText& f) { insertCharacter(f, u + "Data", 4); },
+         {"refused: UserManagerConfig.Data decodes to 1001 bytes, more than its DataLength of 1000: the restore refuses "
+          "the file"},
+         1},
+        {"one Base64 character too many where it adds no byte",
+         [](BackupText& f) { insertCharacter(f, "DayLightConfig.Data", 4); },
+         {"refused: DayLightConfig.Data decodes to 30 bytes and one stray character: the restore refuses the file"}, 1},
+        {"one Base64 character too many in an SKD image", [](BackupText& f) { insertCharacter(f, "SKD1.Data", 4); },
+         {"refused: SKD1.Data decodes to 62001 bytes, more than its DataLength of 62000: the restore refuses the file"},
+         1},
+        {"SKD image decodes short", [](BackupText& f) { f.set("SKD2.DataLength", "62001"); },
+         {"refused: SKD2.Data decodes to 62000 bytes, fewer than its DataLength of 62001: the restore refuses the file"},
+         1},
+        {"SKD image cut short",
+         [](BackupText& f) {
+             f.set("SKD1.DataLength", "31000");
+             f.setData("SKD1.Data", BackupText::randomBytes(31000, 4));
+         },
+         {"refused: SKD1.Data is incomplete: 31000 of the 62000 bytes of the template area (the backup was cut short): "
+          "the restore refuses the file, --skd restores the other SKDs alone"},
+         1},
         // The restore goes on but leaves an SKD unrestored or unchecked.
         {"SKD image missing", [](BackupText& f) { f.remove("SKD2.Data"); },
          {"incomplete: SKD2.Data is missing: SKD 2 is not restored"}, 1},
@@ -490,8 +528,6 @@ TEST_F(Cli, InspectNamesEveryProblemARestoreMeetsWithItsStatus)
          {"incomplete: SKD2.DataLength is negative (-1): SKD 2 is not restored"}, 1},
         {"SKD length 0", [](BackupText& f) { f.set("SKD2.DataLength", "0"); },
          {"incomplete: SKD2.DataLength is 0: SKD 2 is not restored"}, 1},
-        {"SKD image decodes short", [](BackupText& f) { f.set("SKD2.DataLength", "62001"); },
-         {"incomplete: SKD2.Data decodes to 62000 bytes, fewer than its DataLength of 62001: SKD 2 is not restored"}, 1},
         {"CRC missing", [](BackupText& f) { f.remove("SKD1.CRC"); },
          {"incomplete: SKD1.CRC is missing: SKD 1 cannot be checked and counts as not restored"}, 1},
         {"CFG of the wrong size", [](BackupText& f) { f.setData("SKD1.CFG", {1, 2, 3}); },
@@ -519,14 +555,10 @@ TEST_F(Cli, InspectNamesEveryProblemARestoreMeetsWithItsStatus)
          {"note: line 19 has a key longer than 254 bytes and is ignored"}, 0},
         {"key repeated", [](BackupText& f) { f.appendLine("SKD0.MASTER=192"); },
          {"note: line 10 (SKD0.MASTER) is replaced by line 19: the later line wins"}, 0},
-        {"Data longer than its length", [&](BackupText& f) { f.set(u + "DataLength", "999"); },
-         {"note: UserManagerConfig.Data decodes to 1000 bytes, more than its DataLength of 999: only the first 999 are "
-          "restored"},
-         0},
-        {"Data of an empty object", [](BackupText& f) { f.set("SystemTimeConfig.DataLength", "0"); },
-         {"note: SystemTimeConfig.Data is there but its DataLength is 0: the object is restored empty"}, 0},
         {"length with blanks", [&](BackupText& f) { f.set(u + "DataLength", " 1000"); },
          {"note: UserManagerConfig.DataLength is \" 1000\", read as 1000"}, 0},
+        {"byte order mark", [](BackupText& f) { f.prepend("\xEF\xBB\xBF"); },
+         {"note: the file begins with a UTF-8 byte order mark, which is skipped"}, 0},
         {"master beyond 8 bits", [](BackupText& f) { f.set("SKD0.MASTER", "448"); },
          {"note: SKD0.MASTER is 448, read as the address 192: single mode"}, 0},
         {"master missing", [](BackupText& f) { f.remove("SKD0.MASTER"); }, {"note: SKD0.MASTER is missing: single mode"}, 0},
@@ -711,7 +743,33 @@ TEST_F(Cli, DiffComparesWhatARestoreReads)
         {"the master", [](BackupText& f) { f.set("SKD0.MASTER", "194"); }, "\r\n", {"SKD0.MASTER: differs: A 192, B 194"},
          1},
         {"a DataLength only", [](BackupText& f) { f.set("UserManagerConfig.DataLength", "999"); }, "\r\n",
-         {"UserManagerConfig: differs: DataLength A 1000, B 999, the data is equal"}, 1},
+         {"UserManagerConfig: differs: A 1000 bytes, B 999 bytes, first difference at byte 999"}, 1},
+        // What a restore never reads is a note, not a difference.
+        {"bytes beyond the DataLength",
+         [](BackupText& f) {
+             auto bytes = f.data("UserManagerConfig.Data");
+             bytes.push_back(0x55);
+             f.setData("UserManagerConfig.Data", bytes);
+         },
+         "\r\n",
+         {"UserManagerConfig: equal (1000 bytes)",
+          "note: UserManagerConfig.Data differs beyond the 1000 bytes a restore reads (A 1000 bytes, B 1001 bytes)",
+          "The files are equal."},
+         0},
+        {"a record beyond its 5 bytes",
+         [](BackupText& f) {
+             auto bytes = f.data("SKD1.CFG");
+             bytes.push_back(0x01);
+             f.setData("SKD1.CFG", bytes);
+         },
+         "\r\n",
+         {"SKD1.CFG: equal (5 bytes)",
+          "note: SKD1.CFG differs beyond the 5 bytes a restore reads (A 5 bytes, B 6 bytes)", "The files are equal."},
+         0},
+        {"the master beyond its low 8 bits", [](BackupText& f) { f.set("SKD0.MASTER", "448"); }, "\r\n",
+         {"SKD0.MASTER: equal (192)", "note: SKD0.MASTER is 192 in A and 448 in B, both read as 192",
+          "The files are equal."},
+         0},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -732,6 +790,105 @@ TEST_F(Cli, DiffComparesWhatARestoreReads)
         for (const std::string& line : c.lines)
             expectedUnequal += line.find(": differs: ") != std::string::npos || line.find(": only in ") != std::string::npos;
         EXPECT_EQ(unequal, expectedUnequal) << r.out;
+    }
+}
+
+// A backup file changed as an editor would: edit gets the whole text.
+void editFile(const std::string& path, const std::function<void(std::string&)>& edit)
+{
+    std::string content = testsupport::readFile(path);
+    edit(content);
+    ASSERT_TRUE(testsupport::writeFile(path, content));
+}
+
+// The value of key in a file's text: its first character and its length.
+std::pair<size_t, size_t> valueOf(const std::string& content, const std::string& key)
+{
+    const size_t at = content.find(key + "=");
+    EXPECT_NE(at, std::string::npos) << key;
+    const size_t first = at + key.size() + 1;
+    return {first, content.find('\r', first) - first};
+}
+
+void removeLine(std::string& content, const std::string& key)
+{
+    const size_t at = content.find(key + "=");
+    ASSERT_NE(at, std::string::npos) << key;
+    content.erase(at, content.find('\n', at) + 1 - at);
+}
+
+// Damage that would reach the gateway or an SKD is refused before anything is written, and what
+// a restore cannot put back is not reported as success.
+TEST_F(Cli, RestoreOfADamagedBackup)
+{
+    const sim::Simulator& original = withSmallObjects(startSim(110, 108, {}, 11));
+    const std::string good = path("good.mrk");
+    ASSERT_EQ(backup(addressOf(original), good).status, 0);
+    const std::string cfgLine = "Error: el SKD 1 no ha recibido su registro de configuraci\xC3\xB3n";
+    struct Case {
+        const char* what;
+        std::function<void(std::string&)> damage;
+        sim::Faults faults;
+        int status;
+        bool connects;        // false: refused before anything connects
+        bool objectsWritten;
+        const char* line;     // in a status line, or nullptr
+        const char* error;    // on the error stream, or nullptr
+        bool sameAsOriginal;
+    };
+    sim::Faults cfgUnanswered;
+    cfgUnanswered.dropReplyCode = bus::CMD_WRITE_CFG;
+    cfgUnanswered.dropReplyIndex = 1;
+    const std::vector<Case> cases = {
+        {"one Base64 character more in an object",
+         [](std::string& f) { f.insert(valueOf(f, "DayLightConfig.Data").first + 3, 1, 'A'); }, {}, 1, true, false,
+         "ERROR -- checkDataFile", nullptr, false},
+        {"one Base64 character more in an SKD image",
+         [](std::string& f) { f.insert(valueOf(f, "SKD1.Data").first + 3, 1, 'A'); }, {}, 1, true, false,
+         "ERROR -- checkDataFile", nullptr, false},
+        {"an SKD image cut short",
+         [](std::string& f) {
+             const auto [first, length] = valueOf(f, "SKD1.Data");
+             f.erase(first + length / 2 / 4 * 4, length - length / 2 / 4 * 4);
+             const auto [lengthAt, digits] = valueOf(f, "SKD1.DataLength");
+             f.replace(lengthAt, digits, std::to_string((length / 2 / 4) * 3));
+         },
+         {}, 1, false, false, nullptr, "SKD 1", false},
+        {"no configuration record", [](std::string& f) { removeLine(f, "SKD1.CFG"); }, {}, 1, true, true,
+         cfgLine.c_str(), nullptr, false},
+        {"a configuration record nobody acknowledges", [](std::string&) {}, cfgUnanswered, 1, true, true,
+         cfgLine.c_str(), nullptr, true},
+        {"a byte order mark before the first line", [](std::string& f) { f.insert(0, "\xEF\xBB\xBF"); }, {}, 0, true,
+         true, nullptr, nullptr, true},
+    };
+    int n = 111;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string file = path("damaged" + std::to_string(n) + ".mrk");
+        fs::copy_file(good, file);
+        editFile(file, c.damage);
+        sim::Simulator& fresh = startSim(n++, 108, c.faults, 22);
+        const auto objectsBefore = fresh.objects();
+        const Result r = restore(addressOf(fresh), file);
+        EXPECT_EQ(r.status, c.status) << r.out << r.err;
+        EXPECT_EQ(fresh.gatewayConnections() > 0, c.connects) << r.out;
+        bool restoreRequest = false;
+        for (const sim::GatewayRequest& q : fresh.gatewayRequests())
+            restoreRequest = restoreRequest || q.type == 1;
+        EXPECT_EQ(restoreRequest, c.objectsWritten) << r.out;
+        if (!c.objectsWritten) {
+            EXPECT_EQ(fresh.objects(), objectsBefore);
+            EXPECT_EQ(fresh.busConnections(), 0);
+        }
+        if (c.line) {
+            EXPECT_EQ(occurrences(r.out, c.line), 1) << r.out;
+        }
+        if (c.error) {
+            EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find("--skd"), std::string::npos) << r.err;
+        }
+        std::string difference;
+        EXPECT_EQ(fresh.sameState(original, &difference), c.sameAsOriginal) << difference;
     }
 }
 
@@ -810,6 +967,11 @@ TEST_F(Cli, FileCommandsAndRestoreScopeRefuseBadUsage)
     BackupText old = BackupText::complete();
     old.set("Global.Version", "107");
     ASSERT_TRUE(old.write(path("107.mrk")));
+    BackupText noSkd = BackupText::complete();
+    for (const char* key : {"SKD0.MASTER", "SKD1.DataLength", "SKD1.Data", "SKD1.CFG", "SKD1.CRC", "SKD2.DataLength",
+                            "SKD2.Data", "SKD2.CFG", "SKD2.CRC"})
+        noSkd.remove(key);
+    ASSERT_TRUE(noSkd.write(path("noskd.mrk")));
     fs::create_directory(path("folder"));
     const std::string address = testsupport::loopbackAddress(99);  // nothing listens: a connect would post 116
     struct Case {
@@ -830,6 +992,10 @@ TEST_F(Cli, FileCommandsAndRestoreScopeRefuseBadUsage)
         {"restore of an SKD to a gateway without SKDs", {"restore", address, path("107.mrk"), "--skd", "1"}, "SKD 1"},
         {"bad --skd", {"restore", address, path("f.mrk"), "--skd", "0"}, "--skd"},
         {"--no-gateway-data with a backup", {"backup", address, path("b.mrk"), "--no-gateway-data"}, nullptr},
+        {"--no-gateway-data for a gateway without SKDs", {"restore", address, path("107.mrk"), "--no-gateway-data"},
+         "--no-gateway-data"},
+        {"--no-gateway-data for a file without SKDs", {"restore", address, path("noskd.mrk"), "--no-gateway-data"},
+         "--no-gateway-data"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -72,9 +72,17 @@ std::vector<uint8_t> BackupText::data(const std::string& key) const
     return {};
 }
 
+std::string BackupText::value(const std::string& key) const
+{
+    for (const auto& line : m_lines)
+        if (line.first == key)
+            return line.second;
+    return {};
+}
+
 std::string BackupText::text(const std::string& lineEnd) const
 {
-    std::string out;
+    std::string out = m_preamble;
     for (const auto& [key, value] : m_lines)
         out += (key.empty() ? value : key + "=" + value) + lineEnd;
     return out;

@@ -19,6 +19,8 @@ public:
     void setData(const std::string& key, const std::vector<uint8_t>& bytes);
     void remove(const std::string& key);
     void appendLine(const std::string& line);  // taken as it is, "=" or not
+    void prepend(const std::string& bytes) { m_preamble = bytes; }  // before the first line, as an editor might
+    std::string value(const std::string& key) const;  // as stored; empty when missing
     std::vector<uint8_t> data(const std::string& key) const;  // decoded; empty when missing
 
     std::string text(const std::string& lineEnd = "\r\n") const;
@@ -28,6 +30,7 @@ public:
 
 private:
     std::vector<std::pair<std::string, std::string>> m_lines;  // key ("" for a raw line), value
+    std::string m_preamble;
 };
 
 }  // namespace testsupport
