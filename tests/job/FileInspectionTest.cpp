@@ -1,6 +1,10 @@
 #include "job/CFileInspection.h"
 
+#include "backupfile/CFileManager.h"
+#include "job/CRestoreCheck.h"
+
 #include "BackupText.h"
+#include "DamagedBackups.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +58,26 @@ TEST_F(FileInspection, CompleteFileHasNoProblem)
 }
 
 // The problems and their severities are tested on a table of damaged files through the tool's
-// inspect command (tests/cli), which prints each with its key and numbers.
+// inspect command (tests/cli), which prints each with its key and numbers. Here the same table
+// holds the inspection and the restore's own check to one verdict, so they cannot drift apart.
+TEST_F(FileInspection, AgreesWithTheRestoresCheckOnEveryDamagedFile)
+{
+    using Verdict = CRestoreCheck::Verdict;
+    for (const testsupport::DamagedBackup& c : testsupport::damagedBackups()) {
+        SCOPED_TRACE(c.what);
+        BackupText text = BackupText::complete();
+        c.damage(text);
+        const CFileInspection r = inspect(text);
+        CFileManager file;
+        file.open(r.path);
+        const CRestoreCheck check(file);
+        const Verdict expected = r.verdict() == Severity::Refused      ? Verdict::Refused
+                                 : r.verdict() == Severity::Incomplete ? Verdict::Incomplete
+                                                                       : Verdict::Complete;
+        EXPECT_EQ(check.verdict, expected) << describe(r.problems);
+        EXPECT_EQ(r.complete(), c.status == 0);
+    }
+}
 
 TEST_F(FileInspection, LinesAreNamedByNumber)
 {
