@@ -32,6 +32,22 @@ void CProgressLine::show(const std::string& text)
     draw();
 }
 
+void CProgressLine::setSource(std::function<std::string()> latest)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_source = std::move(latest);
+}
+
+void CProgressLine::redraw()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const std::string text = m_source ? m_source() : std::string();
+    if (text.empty() || (m_drawn && text == m_text))
+        return;
+    m_text = text;
+    draw();
+}
+
 void CProgressLine::around(const std::function<void()>& write, const std::string& after)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -40,8 +56,13 @@ void CProgressLine::around(const std::function<void()>& write, const std::string
     write();
     if (!wasDrawn)
         return;
-    if (!after.empty())
+    if (!after.empty()) {
         m_text = after;
+    } else if (m_source) {
+        const std::string latest = m_source();
+        if (!latest.empty())
+            m_text = latest;
+    }
     draw();
 }
 

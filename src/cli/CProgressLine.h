@@ -19,8 +19,14 @@ public:
 
     // Draws text in place of the line shown (the same text is not drawn again).
     void show(const std::string& text);
-    // Runs write with the line taken away; the line comes back after it, as after when that
-    // is given.
+    // Where the latest text comes from. It is read under the line's lock, so a drawing is
+    // always of what was latest when it was drawn: two threads drawing in turn can never put
+    // an older stage back over a newer one.
+    void setSource(std::function<std::string()> latest);
+    // Draws the source's text (nothing while it has none).
+    void redraw();
+    // Runs write with the line taken away; the line comes back after it: as after when that
+    // is given, else as the source has it now.
     void around(const std::function<void()>& write, const std::string& after = {});
     // Takes the line away for good (until the next show).
     void clear();
@@ -31,6 +37,7 @@ private:
 
     std::mutex m_mutex;
     std::ostream& m_err;
+    std::function<std::string()> m_source;
     std::string m_text;
     bool m_drawn = false;
 };

@@ -45,6 +45,7 @@ CTerminalDialog::CTerminalDialog(CProtocol* job, std::string file, const CliIo& 
 void CTerminalDialog::showProgress(ProgressTexts texts)
 {
     m_progressTexts = std::move(texts);
+    m_progressLine.setSource([this] { return progressText(); });
 }
 
 std::string CTerminalDialog::progressText() const
@@ -60,9 +61,7 @@ std::string CTerminalDialog::progressText() const
 
 void CTerminalDialog::drawProgress()
 {
-    const std::string text = progressText();
-    if (!text.empty())
-        m_progressLine.show(text);
+    m_progressLine.redraw();
 }
 
 void CTerminalDialog::clearProgress()
@@ -79,7 +78,7 @@ bool CTerminalDialog::waitForJobDone(std::chrono::milliseconds wait)
 void CTerminalDialog::write(std::ostream& stream, const std::string& text)
 {
     // Drawn again from the latest report: the line that was there may be a stage behind.
-    m_progressLine.around([&] { writeLine(stream, text); }, progressText());
+    m_progressLine.around([&] { writeLine(stream, text); });
 }
 
 void CTerminalDialog::onStatusLine(const std::string& line)

@@ -370,9 +370,11 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
             io.err << "nexo-backup-cli: the job could not be started\n" << std::flush;
         } else {
             if (progress) {
+                io.terminal.guardProgressLine(true);
                 while (!terminal.waitForJobDone(kProgressPoll))
                     terminal.drawProgress();
                 terminal.clearProgress();
+                io.terminal.guardProgressLine(false);
             }
             job.join();
             status = job.succeeded() && !terminal.choiceRefused() ? kExitOk : kExitFailed;

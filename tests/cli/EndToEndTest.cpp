@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <regex>
 #include <thread>
 
@@ -238,6 +239,7 @@ public:
                 const bool ready = ::poll(&p, 1, 20) > 0 && (p.revents & POLLIN);
                 const ssize_t n = ready ? ::read(m_master, buffer, sizeof buffer) : 0;
                 if (n > 0) {
+                    std::lock_guard<std::mutex> lock(m_mutex);
                     m_bytes.append(buffer, static_cast<size_t>(n));
                 } else if (m_done) {
                     break;
@@ -252,6 +254,12 @@ public:
             ::close(m_master);
     }
     const std::string& path() const { return m_path; }
+    // What the child wrote so far.
+    std::string snapshot()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_bytes;
+    }
     // Everything the child wrote; call once it has ended.
     std::string finish()
     {
@@ -266,6 +274,7 @@ private:
     std::string m_path;
     std::thread m_reader;
     std::atomic<bool> m_done{false};
+    std::mutex m_mutex;
     std::string m_bytes;
 };
 
@@ -359,6 +368,32 @@ TEST_F(EndToEnd, ProgressLineOnATerminal)
         ASSERT_GE(bytes.size(), kProgressCleared.size());
         EXPECT_EQ(bytes.substr(bytes.size() - kProgressCleared.size()), kProgressCleared);
     }
+}
+
+// Ctrl-C in the middle of a job: the progress line goes before the tool ends, so the shell's
+// prompt comes on a clean line.
+TEST_F(EndToEnd, InterruptTakesTheProgressLineAway)
+{
+    const std::string address = startSim(52, 108);
+    TerminalCapture terminal(80);
+    ASSERT_FALSE(terminal.path().empty());
+    // At this scale the wait for the gateway lasts 3 s: time to see the line and interrupt.
+    const std::vector<std::string> args = {m_bin + "/nexo-backup-cli", "backup", address, path("int.mrk"),
+                                           "--password-file", path("password"), "--time-scale", "0.05"};
+    std::vector<std::string> env = kEnv;
+    env.push_back("TERM=xterm");
+    Process cli(args, m_temp.dir(), {}, env, {}, terminal.path());
+    ASSERT_TRUE(cli.started());
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (terminal.snapshot().find("%  Esperando al NEXO") == std::string::npos && cli.running() &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(cli.running()) << terminal.snapshot();
+    cli.interrupt();
+    const std::string bytes = terminal.finish();
+    ASSERT_NE(bytes.find("%  Esperando al NEXO"), std::string::npos) << bytes;
+    ASSERT_GE(bytes.size(), kProgressCleared.size());
+    EXPECT_EQ(bytes.substr(bytes.size() - kProgressCleared.size()), kProgressCleared) << bytes;
 }
 
 // Not on a terminal, not a byte of progress, unless --progress asks for it.

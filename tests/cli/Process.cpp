@@ -116,6 +116,13 @@ int Process::stop(std::chrono::milliseconds grace)
     return wait(grace);
 }
 
+int Process::interrupt(std::chrono::milliseconds grace)
+{
+    if (running())
+        ::kill(m_pid, SIGINT);
+    return stop(grace);
+}
+
 std::string Process::out() const
 {
     return readFile(m_outPath);

@@ -30,6 +30,8 @@ public:
     int wait(std::chrono::milliseconds limit);
     // SIGTERM, then SIGKILL when it does not end within the grace time.
     int stop(std::chrono::milliseconds grace = std::chrono::seconds(5));
+    // The signal a terminal's Ctrl-C sends; then as stop.
+    int interrupt(std::chrono::milliseconds grace = std::chrono::seconds(5));
 
     std::string out() const;
     std::string err() const;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <sstream>
 #include <thread>
@@ -93,4 +94,30 @@ TEST(ProgressLine, DrawnInPlaceAndClearedAroundOtherOutput)
                          "\r[###-] 75%\033[K"    // or as it stands now
                          "\r\033[K");            // gone at the end
     EXPECT_EQ(out.str(), "before any progress\na status line\na new stage\nafter the job\n");
+}
+
+// The drawing thread reads the latest report under the line's lock: a status line written
+// while it reads is put back after it, so the newer stage is the one left standing.
+TEST(ProgressLine, NeverDrawsAnOlderStageOverANewerOne)
+{
+    std::ostringstream err;
+    std::ostringstream out;
+    CProgressLine line(err);
+    std::atomic<int> stage{1};
+    std::atomic<bool> reading{false};
+    line.setSource([&] {
+        const int seen = stage.load();
+        reading = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // a slow reader, a loaded machine
+        return "stage " + std::to_string(seen);
+    });
+    line.show("stage 0");
+    std::thread drawer([&] { line.redraw(); });
+    while (!reading)
+        std::this_thread::yield();
+    stage = 2;  // the worker begins the next stage and posts its line
+    line.around([&] { out << "a status line\n"; });
+    drawer.join();
+    const std::string drawn = err.str();
+    EXPECT_EQ(drawn.substr(drawn.rfind('\r')), "\rstage 2\033[K") << drawn;
 }

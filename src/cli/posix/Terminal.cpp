@@ -14,6 +14,7 @@ namespace {
 
 struct termios g_savedTerminal;
 volatile sig_atomic_t g_echoOff = 0;
+volatile sig_atomic_t g_progressLine = 0;
 
 void restoreEcho()
 {
@@ -23,10 +24,15 @@ void restoreEcho()
     }
 }
 
-// An interrupt while the echo is off must not leave the terminal without echo.
+// An interrupt while the echo is off must not leave the terminal without echo, nor one while
+// the progress line shows leave the line behind.
 void onInterrupt(int sig)
 {
     restoreEcho();
+    if (g_progressLine) {
+        static const char erase[] = "\r\033[K";
+        [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, erase, sizeof erase - 1);
+    }
     std::signal(sig, SIG_DFL);
     std::raise(sig);
 }
@@ -69,9 +75,26 @@ public:
         std::signal(SIGTERM, m_oldTerm);
     }
 
+    void guardProgressLine(bool on) override
+    {
+        if (on == static_cast<bool>(g_progressLine))
+            return;
+        if (on) {
+            m_progressOldInt = std::signal(SIGINT, onInterrupt);
+            m_progressOldTerm = std::signal(SIGTERM, onInterrupt);
+            g_progressLine = 1;
+        } else {
+            g_progressLine = 0;
+            std::signal(SIGINT, m_progressOldInt);
+            std::signal(SIGTERM, m_progressOldTerm);
+        }
+    }
+
 private:
     void (*m_oldInt)(int) = SIG_DFL;
     void (*m_oldTerm)(int) = SIG_DFL;
+    void (*m_progressOldInt)(int) = SIG_DFL;
+    void (*m_progressOldTerm)(int) = SIG_DFL;
 };
 
 }  // namespace

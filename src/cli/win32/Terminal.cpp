@@ -14,6 +14,7 @@ namespace {
 HANDLE g_input = INVALID_HANDLE_VALUE;
 DWORD g_savedMode = 0;
 std::atomic<bool> g_echoOff{false};
+std::atomic<bool> g_progressLine{false};
 
 void restoreEcho()
 {
@@ -26,6 +27,12 @@ void restoreEcho()
 BOOL WINAPI onConsoleEvent(DWORD)
 {
     restoreEcho();
+    // Nor leave the progress line behind.
+    if (g_progressLine) {
+        static const char erase[] = "\r\033[K";
+        DWORD written = 0;
+        ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), erase, sizeof erase - 1, &written, nullptr);
+    }
     return FALSE;
 }
 
@@ -87,6 +94,13 @@ public:
         // The Enter that ended the line was not echoed either; a POSIX terminal shows it.
         if (wasOff)
             showOnConsole(L"\r\n");
+    }
+
+    void guardProgressLine(bool on) override
+    {
+        if (on == g_progressLine.exchange(on))
+            return;
+        ::SetConsoleCtrlHandler(onConsoleEvent, on ? TRUE : FALSE);
     }
 
     bool readLine(std::istream& in, std::string& line) override
