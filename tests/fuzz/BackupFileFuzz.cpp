@@ -1,9 +1,12 @@
 // Any bytes as a backup file: every key reads the same through each typed read before and
 // after the file is saved and loaded again, decoding stays inside the space given, and a
-// saved file saved once more comes out byte for byte the same.
+// saved file saved once more comes out byte for byte the same. Its inspection reaches the
+// verdict of the restore's own check of it, and neither writes the file.
 
 #include "backupfile/CFileManager.h"
 #include "backupfile/CProperty.h"
+#include "job/CFileInspection.h"
+#include "job/CRestoreCheck.h"
 
 #include "FuzzCheck.h"
 
@@ -121,6 +124,23 @@ bool loadAndSave(const std::string& path, const std::vector<std::string>& keys)
     return false;
 }
 
+// inspect and the restore's check may never disagree about a file.
+void checkVerdicts(const std::string& path, const std::string& content)
+{
+    const CFileInspection inspection(path);
+    FUZZ_CHECK(inspection.readable);
+    CFileManager file;
+    file.open(path);
+    const CRestoreCheck check(file);
+    using Verdict = CRestoreCheck::Verdict;
+    const Verdict expected = inspection.verdict() == CFileInspection::Severity::Refused      ? Verdict::Refused
+                             : inspection.verdict() == CFileInspection::Severity::Incomplete ? Verdict::Incomplete
+                                                                                             : Verdict::Complete;
+    FUZZ_CHECK(check.verdict == expected);
+    FUZZ_CHECK(file.flush());
+    FUZZ_CHECK(readAll(path) == content);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -134,6 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const std::vector<std::string> keys = candidateKeys(content);
     const std::vector<Reading> before = readAllKeys(path, keys);
+    checkVerdicts(path, content);
 
     if (!loadAndSave(path, keys)) {
         for (const Reading& r : before)
