@@ -292,9 +292,17 @@ void printJson(const CFileInspection& r, std::ostream& out)
 {
     Json doc;
     doc["file"] = r.path;
-    // The version as the text shows it ("%g"), not the float's binary digits.
-    const bool version = r.hasVersion && std::isfinite(r.fileVersion);
-    doc["version"] = optional(version, std::strtod(number(r.fileVersion).c_str(), nullptr));
+    // The version as the text shows it ("%g"), not the float's binary digits; a whole number
+    // as an integer.
+    if (r.hasVersion && std::isfinite(r.fileVersion)) {
+        const double shownVersion = std::strtod(number(r.fileVersion).c_str(), nullptr);
+        if (shownVersion == std::trunc(shownVersion) && std::fabs(shownVersion) < 1e15)
+            doc["version"] = static_cast<int64_t>(shownVersion);
+        else
+            doc["version"] = shownVersion;
+    } else {
+        doc["version"] = nullptr;
+    }
     doc["restoresTo"] = optional(r.restoresTo.has_value(), r.restoresTo.value_or(0));
     Json objects = Json::array();
     for (const CFileInspection::Object& o : r.objects)

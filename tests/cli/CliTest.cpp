@@ -2,7 +2,6 @@
 #include "BackupText.h"
 #include "DamagedBackups.h"
 #include "CliExpect.h"
-#include "MiniJson.h"
 #include "Simulator.h"
 #include "TestSupport.h"
 
@@ -13,6 +12,7 @@
 #include "resources/Version.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdlib>
 #include <filesystem>
@@ -519,39 +519,39 @@ TEST_F(Cli, InspectAsJson)
     ASSERT_TRUE(text.write(path("j.mrk")));
     const Result r = call({"inspect", path("j.mrk"), "--json"});
     EXPECT_EQ(r.status, 0) << r.out;
-    minijson::Value doc;
+    nlohmann::json doc;
     try {
-        doc = minijson::Reader::parse(r.out);
+        doc = nlohmann::json::parse(r.out);
     } catch (const std::exception& e) {
         FAIL() << e.what() << "\n" << r.out;
     }
     try {
-        EXPECT_EQ(doc["file"].string, path("j.mrk"));
-        EXPECT_EQ(doc["version"].number, 108);
-        EXPECT_EQ(doc["restoresTo"].number, 108);
-        ASSERT_EQ(doc["objects"].array.size(), 4u);
-        EXPECT_EQ(doc["objects"][1]["name"].string, "ConfigManager");
-        EXPECT_EQ(doc["objects"][1]["dataLength"].number, 200);
-        EXPECT_EQ(doc["objects"][1]["dataBytes"].number, 200);
-        EXPECT_EQ(doc["mode"].string, "master");
-        EXPECT_EQ(doc["master"].number, 1);
-        ASSERT_EQ(doc["skds"].array.size(), 2u);
-        EXPECT_EQ(doc["skds"][1]["number"].number, 2);
-        EXPECT_EQ(doc["skds"][1]["dataLength"].number, 62000);
-        EXPECT_TRUE(doc["skds"][1]["crcBytes"].isNull());
-        EXPECT_FALSE(doc["skds"][1]["crc"].boolean);
-        EXPECT_TRUE(doc["skds"][1]["cfg"].boolean);
-        const minijson::Value& problems = doc["problems"];
-        ASSERT_EQ(problems.array.size(), 3u) << r.out;
-        EXPECT_EQ(problems[0]["code"].string, "master-image-unused");  // SKD 2's image: master mode writes SKD 1's
-        EXPECT_EQ(problems[1]["code"].string, "unknown-key");
-        EXPECT_EQ(problems[1]["key"].string, "Fo\"o\x01\xC3\xBC");
-        EXPECT_EQ(problems[2]["code"].string, "line-ignored");
-        EXPECT_EQ(problems[2]["line"].number, 19);
-        EXPECT_TRUE(problems[2]["key"].isNull());
-        EXPECT_EQ(problems[2]["severity"].string, "note");
-        EXPECT_EQ(problems[2]["message"].string, "line 19 has no \"=\" and is ignored");
-        EXPECT_EQ(doc["verdict"].string, "complete");
+        EXPECT_EQ(doc["file"].get<std::string>(), path("j.mrk"));
+        EXPECT_EQ(doc["version"].get<double>(), 108);
+        EXPECT_EQ(doc["restoresTo"].get<double>(), 108);
+        ASSERT_EQ(doc["objects"].size(), 4u);
+        EXPECT_EQ(doc["objects"][1]["name"].get<std::string>(), "ConfigManager");
+        EXPECT_EQ(doc["objects"][1]["dataLength"].get<double>(), 200);
+        EXPECT_EQ(doc["objects"][1]["dataBytes"].get<double>(), 200);
+        EXPECT_EQ(doc["mode"].get<std::string>(), "master");
+        EXPECT_EQ(doc["master"].get<double>(), 1);
+        ASSERT_EQ(doc["skds"].size(), 2u);
+        EXPECT_EQ(doc["skds"][1]["number"].get<double>(), 2);
+        EXPECT_EQ(doc["skds"][1]["dataLength"].get<double>(), 62000);
+        EXPECT_TRUE(doc["skds"][1]["crcBytes"].is_null());
+        EXPECT_FALSE(doc["skds"][1]["crc"].get<bool>());
+        EXPECT_TRUE(doc["skds"][1]["cfg"].get<bool>());
+        const nlohmann::json& problems = doc["problems"];
+        ASSERT_EQ(problems.size(), 3u) << r.out;
+        EXPECT_EQ(problems[0]["code"].get<std::string>(), "master-image-unused");  // SKD 2's image: master mode writes SKD 1's
+        EXPECT_EQ(problems[1]["code"].get<std::string>(), "unknown-key");
+        EXPECT_EQ(problems[1]["key"].get<std::string>(), "Fo\"o\x01\xC3\xBC");
+        EXPECT_EQ(problems[2]["code"].get<std::string>(), "line-ignored");
+        EXPECT_EQ(problems[2]["line"].get<double>(), 19);
+        EXPECT_TRUE(problems[2]["key"].is_null());
+        EXPECT_EQ(problems[2]["severity"].get<std::string>(), "note");
+        EXPECT_EQ(problems[2]["message"].get<std::string>(), "line 19 has no \"=\" and is ignored");
+        EXPECT_EQ(doc["verdict"].get<std::string>(), "complete");
     } catch (const std::exception& e) {
         FAIL() << e.what() << "\n" << r.out;
     }
@@ -560,11 +560,11 @@ TEST_F(Cli, InspectAsJson)
     ASSERT_TRUE(text.write(path("j.mrk")));
     const Result refused = call({"inspect", path("j.mrk"), "--json"});
     EXPECT_EQ(refused.status, 1);
-    const minijson::Value doc2 = minijson::Reader::parse(refused.out);
-    EXPECT_TRUE(doc2["version"].isNull());
-    EXPECT_TRUE(doc2["restoresTo"].isNull());
-    EXPECT_EQ(doc2["problems"][0]["severity"].string, "refused");
-    EXPECT_EQ(doc2["verdict"].string, "refused");
+    const nlohmann::json doc2 = nlohmann::json::parse(refused.out);
+    EXPECT_TRUE(doc2["version"].is_null());
+    EXPECT_TRUE(doc2["restoresTo"].is_null());
+    EXPECT_EQ(doc2["problems"][0]["severity"].get<std::string>(), "refused");
+    EXPECT_EQ(doc2["verdict"].get<std::string>(), "refused");
 }
 
 TEST_F(Cli, DiffComparesWhatARestoreReads)
