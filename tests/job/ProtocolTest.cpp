@@ -403,6 +403,38 @@ TEST_F(ProtocolTest, RestoreRoundTripAndSkdFailure)
     expectBusClosedDown(*deaf);
 }
 
+// An SKD image a backup cut short would wipe the rest of that SKD's memory: the dialog's job
+// refuses the file before it connects, with a line that names the SKD; a restore that leaves
+// that SKD out goes ahead.
+TEST_F(ProtocolTest, RestoreOfACutShortImageNeverConnects)
+{
+    auto original = startSimulator(44, 108, {}, 1);
+    const std::string path = file("cut.mrk");
+    ASSERT_TRUE(runJob(CProtocol::Backup, original->config().address, path).succeeded);
+    {
+        CFileManager cut;
+        cut.open(path);
+        std::vector<uint8_t> half(31000);
+        ASSERT_TRUE(cut.readData("SKD1.Data", half.data(), half.size()));
+        cut.setInt("SKD1.DataLength", 31000);
+        ASSERT_TRUE(cut.writeData("SKD1.Data", half.data(), half.size()));
+    }
+
+    auto fresh = startSimulator(45, 108, {}, 2);
+    const JobResult r = runJob(CProtocol::Restore, fresh->config().address, path);
+    EXPECT_EQ(r.outcome, CProtocol::FailedKind1);
+    EXPECT_FALSE(r.succeeded);
+    EXPECT_EQ(r.ids, (std::vector<int>{MSG_SKD_IMAGE_CUT_SHORT}));
+    EXPECT_EQ(r.lines, (std::vector<std::string>{CMessage::getInstance()->formatText(
+                           MSG_SKD_IMAGE_CUT_SHORT, "1", 31000, 62000)}));
+    EXPECT_EQ(fresh->gatewayConnections(), 0);
+
+    CProtocol::RestoreScope others;
+    others.skds = CProtocol::RestoreScope::OneSkd;
+    others.skd = 2;
+    EXPECT_TRUE(runJob(CProtocol::Restore, fresh->config().address, path, {}, others).succeeded);
+}
+
 // ---------------------------------------------------------------- restore of part of a file
 
 // Every bus request of a restore of SKD number alone goes to that SKD, apart from the bus scan,
