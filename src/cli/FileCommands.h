@@ -10,6 +10,7 @@
 // file cannot be read.
 int inspectCommand(const std::string& file, bool json, std::ostream& out, std::ostream& err);
 
-// diff A B: Global.Version, each object and each SKD record, equal, different or in one file
-// only. Answers 0 when all are equal, 1 when something differs, 2 when a file cannot be read.
+// diff A B: Global.Version, each object and each SKD record as a restore reads them, equal,
+// different or in one file only; raw differences a restore never reads follow as notes.
+// Answers 0 when all are equal, 1 when something differs, 2 when a file cannot be read.
 int diffCommand(const std::string& a, const std::string& b, std::ostream& out, std::ostream& err);
