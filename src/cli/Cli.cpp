@@ -4,6 +4,7 @@
 #include "backupfile/CFileManager.h"
 #include "backupfile/CProperty.h"
 #include "bus/BusDefs.h"
+#include "bus/SkdFileCheck.h"
 #include "cli/CTerminalDialog.h"
 #include "cli/FileCommands.h"
 #include "cli/CompiledLanguages.h"
@@ -334,9 +335,14 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
                        << image.length << " of " << bus::TEMPLATE_SIZE
                        << " bytes: its backup was cut short); restoring it would clean SKD " << image.skd
                        << " and leave the rest of its memory zero\n";
-            io.err << "nexo-backup-cli: nothing was restored; --skd N restores another SKD alone, --skd none the "
-                      "gateway alone (see nexo-backup-cli inspect)\n"
-                   << std::flush;
+            // In master mode every SKD would get that image.
+            if (bus::isMasterMode(bus::readMaster(file)))
+                io.err << "nexo-backup-cli: nothing was restored; --skd none restores the gateway alone "
+                          "(see nexo-backup-cli inspect)\n";
+            else
+                io.err << "nexo-backup-cli: nothing was restored; --skd N restores another SKD alone, --skd none the "
+                          "gateway alone (see nexo-backup-cli inspect)\n";
+            io.err << std::flush;
             return kExitFailed;
         }
     }

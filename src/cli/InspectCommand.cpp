@@ -131,7 +131,7 @@ std::string message(const Problem& p, const CFileInspection& r)
     case Problem::ImageCutShort:
         return key + " is incomplete: " + value + " of the " + limit +
                " bytes of the template area (the backup was cut short): " + consequence(p, r) +
-               ", --skd restores the other SKDs alone";
+               (r.masterMode ? ", --skd none restores the gateway alone" : ", --skd restores the other SKDs alone");
     case Problem::ImageBeyondArea:
         return key + " is " + value + ": only the first " + limit + " bytes fit the template area and are written";
     case Problem::RecordShort:

@@ -69,6 +69,16 @@ const std::vector<DamagedBackup>& damagedBackups()
          {"refused: SKD1.Data is incomplete: 31000 of the 62000 bytes of the template area (the backup was cut short): "
           "the restore refuses the file, --skd restores the other SKDs alone"},
          1},
+        {"master image cut short",
+         [](BackupText& f) {
+             f.set("SKD0.MASTER", "193");
+             f.set("SKD1.DataLength", "1000");
+             f.setData("SKD1.Data", BackupText::randomBytes(1000, 4));
+         },
+         {"refused: SKD1.Data is incomplete: 1000 of the 62000 bytes of the template area (the backup was cut short): "
+          "the restore refuses the file, --skd none restores the gateway alone",
+          "note: master mode: the image of SKD 2 is not restored, every SKD gets the master's"},
+         1},
         // The restore goes on but leaves an SKD unrestored or unchecked.
         {"SKD image missing", [](BackupText& f) { f.remove("SKD2.Data"); },
          {"incomplete: SKD2.Data is missing: SKD 2 is not restored"}, 1},
