@@ -170,9 +170,8 @@ int CBackupApp::renderScreenshots()
 
     // The dialog during a job: controls disabled, a few status lines.
     dialog.addressEdit()->setText(QStringLiteral("192.168.1.20"));
-    for (QWidget* w : std::initializer_list<QWidget*>{dialog.restoreButton(), dialog.backupButton(),
-                                                      dialog.closeButton(), dialog.addressEdit(), dialog.portEdit()})
-        w->setEnabled(false);
+    for (int id : ui::jobControls())
+        dialog.control(id)->setEnabled(false);
     CMessage* message = CMessage::getInstance();
     message->post(MSG_GATEWAY_VERSION, 108.0);
     message->post(MSG_OBJECT_LOADING, "UserManagerConfig");

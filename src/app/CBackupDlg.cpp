@@ -4,12 +4,10 @@
 #include "CSKDChooseDlg.h"
 #include "DialogUnits.h"
 #include "ModalRunner.h"
-#include "bus/CKandoProtocol.h"
 #include "job/CMessage.h"
 #include "gateway/GatewayDefs.h"
 #include "job/CProtocol.h"
 #include "lang/CLangResources.h"
-#include "resources/Version.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -26,22 +24,12 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QThread>
 #include <QTimer>
 #include <QTranslator>
 
-#include <cmath>
-
 namespace {
 
-// The band under the template's controls: one line of text above the bar. The dialog grows
-// by the bar's height; every control of the template keeps its place.
-constexpr int kTemplateWidth = 318;
-constexpr int kTemplateHeight = 265;
-constexpr int kBarHeight = 10;
-constexpr int kProgressTextTop = 248;
-constexpr int kBarTop = 258;
 constexpr int kBarSteps = 1000;
 // A front end needs no more than ten reports a second.
 constexpr int kProgressPollMs = 100;
@@ -81,7 +69,7 @@ QString startFolderOf(const CLangResources& lang)
 
 }  // namespace
 
-CBackupDlg::CBackupDlg(QWidget* parent) : QDialog(parent), m_locale(QStringLiteral("es"))
+CBackupDlg::CBackupDlg(QWidget* parent) : QDialog(parent), m_logic(*this, *this), m_locale(QStringLiteral("es"))
 {
     m_lang = getLangResources();
     m_startFolder = startFolderOf(*m_lang);
@@ -109,9 +97,9 @@ CBackupDlg::CBackupDlg(QWidget* parent) : QDialog(parent), m_locale(QStringLiter
 CBackupDlg::~CBackupDlg()
 {
     // The worker may still wait for this thread; let it reach its end before it is joined.
-    while (m_jobRunning)
+    while (jobRunning())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    m_job.reset();
+    m_logic.releaseJob();
     if (m_message) {
         m_message->setListBox(nullptr);
         CMessage::deleteInstance();
@@ -124,53 +112,29 @@ CBackupDlg::~CBackupDlg()
 
 void CBackupDlg::buildControls()
 {
-    setWindowTitle(m_lang->text("IDD_102_TITLE"));
-    TemplateLayout layout(this, kTemplateWidth, kTemplateHeight + kBarHeight);
+    m_layout = std::make_unique<TemplateLayout>(this, ui::IDD_BACKUP);
+    m_close = m_layout->control<QPushButton>(ui::IDC_CANCEL);
+    m_port = m_layout->control<QLineEdit>(ui::IDC_PORT);
+    m_backup = m_layout->control<QPushButton>(ui::IDC_BACKUP);
+    m_restore = m_layout->control<QPushButton>(ui::IDC_RESTORE);
+    m_list = m_layout->control<QListWidget>(ui::IDC_STATUS_LIST);
+    m_address = m_layout->control<QLineEdit>(ui::IDC_ADDRESS);
+    m_progressText = m_layout->control<QLabel>(ui::IDC_PROGRESS_TEXT);
+    m_progressBar = m_layout->control<QProgressBar>(ui::IDC_PROGRESS_BAR);
 
-    // Created in the template's tab order.
-    m_close = new QPushButton(m_lang->text("IDD_102_CLOSE"), this);
-    layout.add(m_close, 104, 232, 110, 14);
-    m_addressLabel = new QLabel(m_lang->text("IDD_102_ADDRESS_LABEL"), this);
-    layout.add(m_addressLabel, 17, 22, 44, 9);
-    m_portLabel = new QLabel(m_lang->text("IDD_102_PORT_LABEL"), this);
-    layout.add(m_portLabel, 164, 22, 93, 11);
-    m_portLabel->hide();
     // The job always uses the fixed ports; the edit only shows the gateway's.
-    m_port = new QLineEdit(this);
-    layout.add(m_port, 164, 33, 110, 12, false);
     m_port->setMaxLength(5);
-    m_port->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_port));
-    m_port->hide();
-    m_backup = new QPushButton(m_lang->text("IDD_102_BACKUP"), this);
-    layout.add(m_backup, 17, 62, 110, 16);
-    m_restore = new QPushButton(m_lang->text("IDD_102_RESTORE"), this);
-    layout.add(m_restore, 189, 62, 110, 16);
-    m_list = new QListWidget(this);
-    layout.add(m_list, 17, 88, 282, 135, false);
-    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setUniformItemSizes(true);
-    m_address = new QLineEdit(this);
-    layout.add(m_address, 17, 33, 110, 12, false);
     // The job keeps the address in a field of 16 characters.
-    m_address->setMaxLength(static_cast<int>(CProtocol::kMaxAddressLength));
-    m_addressLabel->setBuddy(m_address);
-
-    m_progressText = new QLabel(this);
-    layout.add(m_progressText, 17, kProgressTextTop, 282, 9, false);
-    m_progressBar = new QProgressBar(this);
-    layout.add(m_progressBar, 17, kBarTop, 282, kBarHeight, false);
+    m_address->setMaxLength(static_cast<int>(ui::addressLimit()));
+    m_layout->label("IDD_102_ADDRESS_LABEL")->setBuddy(m_address);
     m_progressBar->setRange(0, kBarSteps);
-    m_progressBar->setTextVisible(false);
     resetProgress(false);
-    layout.apply();
+    m_layout->apply();
 
     m_progressTimer = new QTimer(this);
     m_progressTimer->setInterval(kProgressPollMs);
     connect(m_progressTimer, &QTimer::timeout, this, &CBackupDlg::pollProgress);
 
-    connect(m_close, &QPushButton::clicked, this, &CBackupDlg::reject);
     connect(m_backup, &QPushButton::clicked, this, &CBackupDlg::OnBackup);
     connect(m_restore, &QPushButton::clicked, this, &CBackupDlg::OnRestore);
 }
@@ -181,16 +145,18 @@ void CBackupDlg::OnInitDialog()
     m_address->clear();
 
     m_message = CMessage::getInstance();
-    setWindowTitle(QString::fromStdString(m_message->loadText(MSG_TOOL_TITLE)) + QLatin1Char(' ') + QLatin1String(kProgramVersion));
+    setWindowTitle(QString::fromStdString(ui::mainTitle()));
     m_message->setListBox(this);
 
-    auto tip = [this](QWidget* widget, int id) { widget->setToolTip(QString::fromStdString(m_message->loadText(id))); };
-    tip(m_restore, MSG_TIP_RESTORE);
-    tip(m_backup, MSG_TIP_BACKUP);
-    tip(m_close, MSG_TIP_CLOSE);
-    tip(m_address, MSG_TIP_ADDRESS);
-    tip(m_port, MSG_TIP_PORT);
-    tip(m_list, MSG_TIP_STATUS_LIST);
+    for (const ui::ToolTip& tip : ui::toolTips())
+        if (QWidget* w = control(tip.controlId))
+            w->setToolTip(QString::fromStdString(m_message->loadText(tip.textId)));
+    m_logic.applyState();
+}
+
+QWidget* CBackupDlg::control(int id) const
+{
+    return m_layout->control(id);
 }
 
 QStringList CBackupDlg::statusLines() const
@@ -203,45 +169,30 @@ QStringList CBackupDlg::statusLines() const
 
 void CBackupDlg::OnBackup()
 {
-    startJob(CProtocol::Backup);
+    m_logic.startJob(CProtocol::Backup, m_address->text().toStdString());
 }
 
 void CBackupDlg::OnRestore()
 {
-    startJob(CProtocol::Restore);
+    m_logic.startJob(CProtocol::Restore, m_address->text().toStdString());
 }
 
-void CBackupDlg::startJob(int jobMode)
+void CBackupDlg::enableControl(int controlId, bool enabled)
 {
-    if (m_job)
-        return;  // one job per program run
-    m_restore->setEnabled(false);
-    m_backup->setEnabled(false);
-    m_close->setEnabled(false);
-    m_address->setEnabled(false);
-    m_port->setEnabled(false);
-
-    m_job = std::make_unique<CProtocol>();
-    m_job->init(this, this, jobMode, m_address->text().toStdString());
-    m_jobRunning = true;
-    clearProgress();
-    resetProgress(false);
-    m_progressTimer->start();
-    // A job that never started sends no end notice; end it here so the dialog can close.
-    if (!m_job->start())
-        OnJobDone();
+    if (QWidget* w = control(controlId))
+        w->setEnabled(enabled);
 }
 
-long CBackupDlg::OnJobDone()
+void CBackupDlg::jobStateChanged(ui::DialogState state, bool full)
 {
+    if (state == ui::DialogState::Running) {
+        resetProgress(false);
+        m_progressTimer->start();
+        return;
+    }
     m_progressTimer->stop();
-    clearProgress();
-    const CProtocol::Outcome outcome = m_job ? m_job->outcome() : CProtocol::NotFinished;
-    resetProgress(outcome == CProtocol::Completed || outcome == CProtocol::PlannedEnd);
-    m_close->setEnabled(true);
-    m_jobRunning = false;
+    resetProgress(full);
     emit jobDone();
-    return 1;
 }
 
 void CBackupDlg::pollProgress()
@@ -261,8 +212,7 @@ void CBackupDlg::showProgress(const CProgressReport& report)
 {
     if (report.stage == ProgressStage::None)
         return;
-    const int value = report.total ? static_cast<int>(std::min(report.done, report.total) * kBarSteps / report.total) : 0;
-    m_progressBar->setValue(value);
+    m_progressBar->setValue(ui::progressValue(report, kBarSteps));
     const QString text = progressText(report);
     if (m_progressText->text() != text)
         m_progressText->setText(text);
@@ -270,79 +220,48 @@ void CBackupDlg::showProgress(const CProgressReport& report)
 
 QString CBackupDlg::progressText(const CProgressReport& r) const
 {
-    if (r.stage == ProgressStage::None)
-        return QString();
     const ProgressTexts texts = [this](const char* key) { return m_lang->text(key).toStdString(); };
-    const QString stage = QString::fromStdString(
-        progressStageText(r, texts, CMessage::getInstance()->loadText(MSG_ALL_SKDS)));
-
-    QString amount;
-    switch (r.unit) {
-    case ProgressUnit::Bytes:
-        amount = m_lang->text("APP_PROGRESS_BYTES").arg(m_locale.toString(static_cast<qulonglong>(r.done)),
-                                                       m_locale.toString(static_cast<qulonglong>(r.total)));
-        break;
-    case ProgressUnit::Steps:
-        amount = m_lang->text("APP_PROGRESS_STEPS").arg(QString::number(r.done), QString::number(r.total));
-        break;
-    case ProgressUnit::Time: {
-        const QString done = QString::number(static_cast<qulonglong>(r.done / 1'000'000'000));
-        const QString total = QString::number(std::llround(static_cast<double>(r.total) / 1e9));
-        amount = m_lang->text(r.exact ? "APP_PROGRESS_SECONDS" : "APP_PROGRESS_SECONDS_MAX").arg(done, total);
-        break;
-    }
-    }
-
-    QString line = stage + QStringLiteral(": ") + amount;
-    const std::string left = progressLeftText(r, texts);
-    if (!left.empty())
-        line += QStringLiteral(" – ") + QString::fromStdString(left);
-    return line;
+    const auto groupCount = [this](uint64_t n) { return m_locale.toString(static_cast<qulonglong>(n)).toStdString(); };
+    return QString::fromStdString(ui::progressLine(r, texts, groupCount));
 }
 
-long CBackupDlg::OnAskPassword()
+std::optional<std::string> CBackupDlg::runPasswordPrompt()
 {
     CPasswordDlg prompt(this);
-    const int result = runModal(prompt);
-    if (m_job)
-        m_job->storePassword(prompt.answer(result));
-    return 1;
+    if (runModal(prompt) != QDialog::Accepted)
+        return std::nullopt;
+    return prompt.password().toStdString();
 }
 
-long CBackupDlg::OnChooseSKD()
+std::optional<int> CBackupDlg::runSkdChoice(const std::vector<std::string>& list)
 {
-    std::vector<std::string> list;
     int master = 0;
     CSKDChooseDlg dialog(this);
     dialog.setList(&list, &master);
-    // The scan runs here while the worker waits for this message, so one thread at a time
-    // uses the bus connection. Its status lines reach the list directly.
-    if (m_job && m_job->getKandoProtocol()) {
+    if (runModal(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    return master;
+}
+
+void CBackupDlg::busy(bool on)
+{
+    if (on)
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_job->getKandoProtocol()->listBusSKD(list);
+    else
         QApplication::restoreOverrideCursor();
-    }
-    const int result = runModal(dialog);
-    if (m_job) {
-        if (result == QDialog::Accepted)
-            m_job->storeSKDChoice(1, &list, master);
-        else
-            m_job->storeSKDChoice(1, nullptr, 0);
-    }
-    return 1;
 }
 
 void CBackupDlg::done(int result)
 {
     // Ending the dialog would delete the job while its thread still uses it.
-    if (m_jobRunning)
+    if (!m_logic.mayEnd())
         return;
     QDialog::done(result);
 }
 
 void CBackupDlg::closeEvent(QCloseEvent* event)
 {
-    if (m_jobRunning) {
+    if (!m_logic.mayEnd()) {
         event->ignore();
         return;
     }
@@ -379,16 +298,7 @@ void CBackupDlg::onStatusLine(const std::string& line)
 
 long CBackupDlg::onMessage(unsigned message, long, long)
 {
-    switch (message) {
-    case WM_ASK_PASSWORD:
-        return OnAskPassword();
-    case WM_SKD_CHOOSE:
-        return OnChooseSKD();
-    case WM_JOB_DONE:
-        return OnJobDone();
-    default:
-        return 0;
-    }
+    return m_logic.onMessage(message);
 }
 
 bool CBackupDlg::onChooseFile(int jobMode, std::string& path)

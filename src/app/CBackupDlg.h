@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DialogLink.h"
+#include "ui/DialogLogic.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -13,6 +14,7 @@
 class CLangResources;
 class CMessage;
 class CProtocol;
+class TemplateLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -25,14 +27,15 @@ class QTranslator;
 // list. It is also the job's link to the dialog thread: the worker's status lines, questions,
 // file choice and message boxes arrive here and are handled on the GUI thread.
 //
-// A program run performs one job: once a job button is pressed every control stays disabled,
-// and only the close button comes back when the job has ended. The dialog cannot be ended
-// while the job runs.
+// Laid out from template 102; what it does apart from drawing is the shared dialog logic: a
+// program run performs one job, once a job button is pressed every control stays disabled, and
+// only the close button comes back when the job has ended. The dialog cannot be ended while
+// the job runs.
 //
 // Below the template's controls a progress bar with one line of text shows the job's latest
 // progress report, read ten times a second while the job runs: empty and still before,
 // full after a job that ran to its end, empty again after one that failed.
-class CBackupDlg : public QDialog, public CDialogLink
+class CBackupDlg : public QDialog, public CDialogLink, private ui::CMainDialogView
 {
     Q_OBJECT
 
@@ -44,9 +47,12 @@ public:
 
     // False when no language file could be loaded; the dialog must then not be shown.
     bool languageLoaded() const { return m_languageLoaded; }
-    bool jobRunning() const { return m_jobRunning; }
-    bool jobStarted() const { return m_job != nullptr; }
-    CProtocol* job() const { return m_job.get(); }
+    bool jobRunning() const { return m_logic.state() == ui::DialogState::Running; }
+    bool jobStarted() const { return m_logic.job() != nullptr; }
+    CProtocol* job() const { return m_logic.job(); }
+
+    // The control of that template id (ui::IDC_...); nullptr when there is none.
+    QWidget* control(int id) const;
 
     QLineEdit* addressEdit() const { return m_address; }
     QLineEdit* portEdit() const { return m_port; }
@@ -67,10 +73,6 @@ public:
     // The job buttons' handlers (job mode 1 and 2).
     void OnBackup();
     void OnRestore();
-    // The worker's messages.
-    long OnJobDone();
-    long OnAskPassword();
-    long OnChooseSKD();
 
 signals:
     void jobDone();
@@ -89,17 +91,23 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // ui::CMainDialogView
+    void enableControl(int controlId, bool enabled) override;
+    std::optional<std::string> runPasswordPrompt() override;
+    std::optional<int> runSkdChoice(const std::vector<std::string>& list) override;
+    void busy(bool on) override;
+    void jobStateChanged(ui::DialogState state, bool full) override;
+
     void buildControls();
     void OnInitDialog();
-    void startJob(int jobMode);
     void pollProgress();
     void resetProgress(bool full);
 
     CLangResources* m_lang;
     bool m_languageLoaded = false;
-    bool m_jobRunning = false;
     CMessage* m_message = nullptr;
-    std::unique_ptr<CProtocol> m_job;
+    ui::CBackupDialogLogic m_logic;
+    std::unique_ptr<TemplateLayout> m_layout;
     // The toolkit's own texts (file dialog, message box buttons) in the chosen language.
     std::unique_ptr<QTranslator> m_toolkitTexts;
     QString m_startFolder;
@@ -110,8 +118,6 @@ private:
     QPushButton* m_restore = nullptr;
     QPushButton* m_backup = nullptr;
     QListWidget* m_list = nullptr;
-    QLabel* m_addressLabel = nullptr;
-    QLabel* m_portLabel = nullptr;
     QLabel* m_progressText = nullptr;
     QProgressBar* m_progressBar = nullptr;
     QTimer* m_progressTimer = nullptr;

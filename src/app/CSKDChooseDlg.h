@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/DialogLogic.h"
+
 #include <QDialog>
 
 #include <string>
@@ -23,7 +25,7 @@ public:
     // master. Both belong to the caller and must outlive the dialog's run.
     void setList(const std::vector<std::string>* list, int* master);
 
-    bool identical() const { return m_identical != 0; }
+    bool identical() const { return m_identical; }
 
     QCheckBox* identicalBox() const { return m_check; }
     QComboBox* masterCombo() const { return m_combo; }
@@ -44,7 +46,8 @@ private:
     QComboBox* m_combo;
     QPushButton* m_ok;
     QPushButton* m_cancel;
-    int m_identical = 0;
+    bool m_identical = false;
+    std::vector<ui::SkdEntry> m_entries;
     bool m_filled = false;
     const std::vector<std::string>* m_list = nullptr;
     int* m_master = nullptr;

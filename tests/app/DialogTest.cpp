@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTemporaryDir>
+#include <QValidator>
 
 #include <thread>
 #include <unistd.h>
@@ -574,6 +575,108 @@ TEST(MainDialog, ProgressLine)
     };
     for (const auto& c : cases)
         EXPECT_EQ(dialog.progressText(c.report).toStdString(), c.line);
+}
+
+}  // namespace
+
+namespace {
+
+QString widgetText(QWidget* w)
+{
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        return b->text();
+    if (auto* l = qobject_cast<QLabel*>(w))
+        return l->text();
+    return QString();
+}
+
+bool kindMatches(QWidget* w, ui::ControlKind kind)
+{
+    switch (kind) {
+    case ui::ControlKind::Button:
+        return qobject_cast<QPushButton*>(w) && !qobject_cast<QPushButton*>(w)->isDefault();
+    case ui::ControlKind::Defbutton:
+        return qobject_cast<QPushButton*>(w) && qobject_cast<QPushButton*>(w)->isDefault();
+    case ui::ControlKind::Checkbox:
+        return qobject_cast<QCheckBox*>(w);
+    case ui::ControlKind::Static:
+        return qobject_cast<QLabel*>(w);
+    case ui::ControlKind::Edit:
+        return qobject_cast<QLineEdit*>(w);
+    case ui::ControlKind::Listbox:
+        return qobject_cast<QListWidget*>(w);
+    case ui::ControlKind::Combobox:
+        return qobject_cast<QComboBox*>(w);
+    case ui::ControlKind::Progress:
+        return qobject_cast<QProgressBar*>(w);
+    }
+    return false;
+}
+
+// Each Qt dialog holds the controls of its template and band in the table's order, of their
+// kind, with their texts, shown or hidden and enabled as the table starts them, placed at their
+// dialog units; Tab walks the shown controls in the template's tab order.
+TEST(Templates, QtDialogsFollowTheTable)
+{
+    CBackupDlg main;
+    ASSERT_TRUE(main.languageLoaded());
+    CPasswordDlg password;
+    CSKDChooseDlg choice;
+    const std::pair<QDialog*, int> dialogs[] = {
+        {&main, ui::IDD_BACKUP}, {&password, ui::IDD_PASSWORD}, {&choice, ui::IDD_SKD_CHOOSE}};
+    for (const auto& [dialog, id] : dialogs) {
+        SCOPED_TRACE(id);
+        const ui::DialogTemplate& t = *ui::dialogTemplate(id);
+        std::vector<const ui::TemplateControl*> entries;
+        for (const ui::TemplateControl& c : t.controls)
+            entries.push_back(&c);
+        for (const ui::TemplateControl& c : t.band)
+            entries.push_back(&c);
+        const QList<QWidget*> widgets = dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        ASSERT_EQ(size_t(widgets.size()), entries.size());
+        // Before the show: a focused button is the default for as long as it has the focus.
+        for (size_t i = 0; i < entries.size(); ++i)
+            EXPECT_TRUE(kindMatches(widgets[qsizetype(i)], entries[i]->kind)) << entries[i]->id;
+
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+        const DialogUnits units(dialog->font());
+        const double unitX = double(dialog->width()) / t.rect.width;  // the unit as widened for the texts
+        std::vector<QWidget*> tabOrder;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const ui::TemplateControl& c = *entries[i];
+            QWidget* w = widgets[qsizetype(i)];
+            SCOPED_TRACE(c.id);
+            EXPECT_EQ(w->isVisible(), c.visible());
+            EXPECT_EQ(w->isEnabled(), (c.styles & ui::Style::Disabled) == 0);
+            if (c.textKey) {
+                EXPECT_EQ(widgetText(w), getLangResources()->text(c.textKey));
+            }
+            EXPECT_NEAR(w->x(), c.rect.x * unitX, 1.0);
+            EXPECT_NEAR(w->width(), c.rect.width * unitX, 1.0);
+            EXPECT_EQ(w->y(), units.y(c.rect.y));
+            if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+                EXPECT_EQ(edit->echoMode() == QLineEdit::Password, (c.styles & ui::Style::Password) != 0);
+                QString letters = QStringLiteral("1a");
+                int at = 0;
+                const bool digitsOnly = edit->validator() && edit->validator()->validate(letters, at) == QValidator::Invalid;
+                EXPECT_EQ(digitsOnly, (c.styles & ui::Style::Number) != 0);
+            }
+            if (c.visible() && (c.styles & ui::Style::Tabstop) && (c.styles & ui::Style::Disabled) == 0)
+                tabOrder.push_back(w);
+        }
+        EXPECT_EQ(dialog->height(), units.y(t.rect.height + (t.band.empty() ? 0 : t.bandGrow)));
+
+        ASSERT_FALSE(tabOrder.empty());
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        tabOrder.front()->setFocus(Qt::TabFocusReason);
+        for (size_t i = 1; i <= tabOrder.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            EXPECT_EQ(QApplication::focusWidget(), tabOrder[i % tabOrder.size()]) << i;
+        }
+        dialog->hide();
+    }
 }
 
 }  // namespace
