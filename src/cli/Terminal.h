@@ -24,6 +24,8 @@ public:
     virtual bool errorIsTerminal() { return false; }
     // Its width in characters; 0 when not known.
     virtual int errorColumns() { return 0; }
+    // Its height in lines; 0 when not known.
+    virtual int errorRows() { return 0; }
     // One line typed there, without its line end, as UTF-8; false at the end of input. A
     // console whose bytes are not UTF-8 (Windows) reads its own characters instead of in.
     virtual bool readLine(std::istream& in, std::string& line) { return static_cast<bool>(std::getline(in, line)); }
