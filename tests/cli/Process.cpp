@@ -116,6 +116,12 @@ int Process::stop(std::chrono::milliseconds grace)
     return wait(grace);
 }
 
+void Process::signal(int sig)
+{
+    if (running())
+        ::kill(m_pid, sig);
+}
+
 std::string Process::out() const
 {
     return readFile(m_outPath);

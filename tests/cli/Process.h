@@ -30,6 +30,9 @@ public:
     int wait(std::chrono::milliseconds limit);
     // SIGTERM, then SIGKILL when it does not end within the grace time.
     int stop(std::chrono::milliseconds grace = std::chrono::seconds(5));
+    // Sends sig (SIGINT: what Ctrl-C sends) and returns at once.
+    void signal(int sig);
+    pid_t pid() const { return m_pid; }
 
     std::string out() const;
     std::string err() const;
