@@ -499,6 +499,8 @@ int Fleet::run(const std::vector<FleetSite>& sites)
     }
     if (m_board)
         eraseBoard();
+    // The table and what follows are for good.
+    m_board = false;
     m_finishedAt = std::chrono::system_clock::now();
 
     writeTable();
@@ -545,7 +547,7 @@ void Fleet::writeTable()
         unchanged += r->change == "unchanged";
         notRun += r->result == Result::NotRun;
     }
-    text += std::to_string(m_runs.size()) + " sites: " + std::to_string(succeeded) + " succeeded, " +
+    text += std::to_string(m_runs.size()) + (m_runs.size() == 1 ? " site: " : " sites: ") + std::to_string(succeeded) + " succeeded, " +
             std::to_string(static_cast<int>(m_runs.size()) - succeeded - notRun) + " failed";
     if (notRun)
         text += ", " + std::to_string(notRun) + " not run";
