@@ -208,11 +208,20 @@ bool loadInventory(const std::string& path, std::vector<FleetSite>& sites, std::
 
     // Addresses are the same whatever the case of a host name.
     std::map<std::string, std::pair<std::string, int>> addresses;
+    // Names whose folders would be one on a file system that ignores case.
+    std::map<std::string, std::pair<std::string, int>> folders;
     std::vector<FleetSite> found;
     if (siteTables) {
         found.reserve(siteTables->size());
-        for (const auto& [key, node] : *siteTables) {
-            const std::string name(key.str());
+        // In the file's order, so that of two clashing sites the later one is told about.
+        std::vector<std::pair<std::string, const toml::node*>> ordered;
+        for (const auto& [key, node] : *siteTables)
+            ordered.emplace_back(std::string(key.str()), &node);
+        std::stable_sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) {
+            return Checker::lineOf(*a.second) < Checker::lineOf(*b.second);
+        });
+        for (const auto& [name, nodePointer] : ordered) {
+            const toml::node& node = *nodePointer;
             const int line = Checker::lineOf(node);
             const std::string what = "site \"" + name + "\"";
             const toml::table* table = node.as_table();
@@ -223,6 +232,10 @@ bool loadInventory(const std::string& path, std::vector<FleetSite>& sites, std::
             if (!validSiteName(name))
                 check.error(line, what + ": a site's name names its folder: letters, digits, '.', '_' and '-' only, "
                                          "not starting with '.' or '-', at most 64 characters, no device name");
+            const auto [other, freshName] = folders.emplace(lower(name), std::make_pair(name, line));
+            if (!freshName)
+                check.error(line, what + ": differs from site \"" + other->second.first + "\" (line " +
+                                      std::to_string(other->second.second) + ") only in case, and names its folder");
             found.push_back(defaults);
             FleetSite& site = found.back();
             check.inherit(&defaults, site);
@@ -246,8 +259,6 @@ bool loadInventory(const std::string& path, std::vector<FleetSite>& sites, std::
     }
     if (found.empty() && !check.failed())
         check.error(sitesLine, "no sites: add a table [site.NAME] with an address for each");
-    // Sites run in the order the file lists them.
-    std::stable_sort(found.begin(), found.end(), [](const FleetSite& a, const FleetSite& b) { return a.line < b.line; });
     if (check.failed()) {
         check.report(errors);
         return false;

@@ -54,7 +54,7 @@ protected:
     std::string startSim(int n, std::vector<std::string> extra = {}, const std::string& scale = "0.01")
     {
         const std::string address = testsupport::loopbackAddress(n);
-        const std::string ready = path("ready" + std::to_string(n) + "-" + std::to_string(m_sims.size()));
+        const std::string ready = path("ready" + std::to_string(m_simsStarted++));
         std::vector<std::string> args = {m_bin + "/nexo-sim", "--address", address, "--version", "108", "--password",
                                          kPassword, "--time-scale", scale, "--ready-file", ready};
         args.insert(args.end(), extra.begin(), extra.end());
@@ -127,6 +127,7 @@ protected:
     testsupport::ScopedTempDir m_temp{"nexo-fleet"};
     std::string m_bin;
     std::vector<std::unique_ptr<Process>> m_sims;
+    int m_simsStarted = 0;
 };
 
 // One run over every kind of site: each gets its own result, the good ones their backups,
@@ -266,6 +267,8 @@ TEST_F(Fleet, BadInventoryIsRefusedWithLineNumbers)
         {"malformed skd", ok + "skd = 9\n", ":4: site \"ok\": skd takes"},
         {"no address", ok + "[site.w]\npassword_file = \"password\"\n", ":4: site \"w\": no address"},
         {"not TOML", ok + "address = \n", ":4: "},
+        {"names that differ in case only", ok + "[site.OK]\naddress = \"" + a + "\"\npassword_file = \"password\"\n",
+         ":4: site \"OK\": differs from site \"ok\""},
         {"bad site name", "[site.\"a b\"]\naddress = \"" + a + "\"\npassword_file = \"password\"\n", ":1: site \"a b\""},
     };
     for (const Case& c : cases) {
@@ -280,15 +283,41 @@ TEST_F(Fleet, BadInventoryIsRefusedWithLineNumbers)
     }
 }
 
-// True while a process whose command line names text runs.
-bool processNaming(const std::string& text)
+// The process of a site's job: a backup whose command line names text; 0 when none runs.
+pid_t jobNaming(const std::string& text)
 {
     for (const auto& entry : fs::directory_iterator("/proc")) {
         const std::string cmdline = testsupport::readFile(entry.path().string() + "/cmdline");
         if (cmdline.find(text) != std::string::npos && cmdline.find("nexo-backup-cli\0backup"s) != std::string::npos)
-            return true;
+            return static_cast<pid_t>(std::atoi(entry.path().filename().c_str()));
     }
-    return false;
+    return 0;
+}
+
+bool processNaming(const std::string& text)
+{
+    return jobNaming(text) != 0;
+}
+
+// A job that crashes is that site's failure only.
+TEST_F(Fleet, ACrashedJobStopsNoOther)
+{
+    startSim(40, {}, "0.1");
+    startSim(41, {}, "0.1");
+    writeInventory("[defaults]\npassword_file = \"password\"\n\n" + site("victim", testsupport::loopbackAddress(40)) +
+                   site("survivor", testsupport::loopbackAddress(41)));
+    Process fleet(fleetArgs("0.05", {}), m_temp.dir(), {}, kEnv);
+    ASSERT_TRUE(fleet.started());
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    pid_t victim = 0;
+    while ((victim = jobNaming(archive() + "/victim/")) == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
+    ASSERT_NE(victim, 0);
+    ::kill(victim, SIGSEGV);
+    EXPECT_EQ(fleet.wait(60s), 1) << fleet.err();
+    const json report = readReport();
+    EXPECT_EQ(siteOf(report, "victim")["result"], "crashed") << report.dump(2);
+    EXPECT_EQ(siteOf(report, "survivor")["result"], "succeeded") << report.dump(2);
 }
 
 // Ctrl-C in the middle: the running jobs end, the queued ones never start, and the report
