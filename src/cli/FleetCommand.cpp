@@ -220,7 +220,21 @@ private:
 
     bool m_board = false;
     size_t m_boardDrawn = 0;
+    // A job's start (the program's own, the connect, the version) is its busiest part, and the
+    // connect's wait its shortest: were hundreds to start at once on a small machine, each
+    // would wait its turn at the processor for longer than that. So only a few start at a
+    // time: a job counts as starting until its first status line.
+    int m_startingAtOnce = static_cast<int>(std::max(8u, 4 * std::thread::hardware_concurrency()));
+    int starting();
 };
+
+int Fleet::starting()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return static_cast<int>(std::count_if(m_runs.begin(), m_runs.end(), [](const auto& r) {
+        return r->result == Result::Running && r->lines.empty() && !r->childEnded;
+    }));
+}
 
 void Fleet::readChild(SiteRun& run)
 {
@@ -461,7 +475,7 @@ int Fleet::run(const std::vector<FleetSite>& sites)
                     r->process->terminate();
                 }
         }
-        while (!stopping && running < m_options.jobs && next < m_runs.size()) {
+        while (!stopping && running < m_options.jobs && next < m_runs.size() && starting() < m_startingAtOnce) {
             SiteRun& r = *m_runs[next++];
             if (start(r))
                 ++running;

@@ -170,13 +170,10 @@ int main(int argc, char** argv)
                 static_cast<double>(self.ru_utime.tv_sec + self.ru_stime.tv_sec) +
                     static_cast<double>(self.ru_utime.tv_usec + self.ru_stime.tv_usec) / 1e6,
                 self.ru_maxrss / 1024.0);
-    if (succeeded != sites) {
-        std::printf("-- fleet output:\n");
-        std::ifstream l(log);
-        std::string line;
-        int n = 0;
-        while (std::getline(l, line) && n++ < 40)
-            std::printf("%s\n", line.c_str());
-    }
+    // What went wrong, from the report.
+    if (report.is_object())
+        for (const auto& s : report["sites"])
+            if (s["result"] != "succeeded")
+                std::printf("-- %s\n", s.dump(2).c_str());
     return succeeded == sites ? 0 : 1;
 }
