@@ -337,7 +337,8 @@ void Fleet::finish(SiteRun& run)
             run.result = Result::Failed;
             run.note = "cannot move the backup into the archive: " + error.message();
         } else {
-            run.file = utf8Of(pathOf(run.site.name) / pathOf(name));
+            // Relative to the archive, with '/' on every system.
+            run.file = run.site.name + "/" + name;
         }
     }
     // With it go the temporary files of a job that was ended in the middle of its save.
@@ -350,9 +351,9 @@ void Fleet::finish(SiteRun& run)
         } else {
             std::ostringstream ignored;
             const int diff = diffCommand(utf8Of(pathOf(run.folder) / pathOf(run.previous)),
-                                         utf8Of(pathOf(m_options.archive) / pathOf(run.file)), ignored, ignored);
+                                         utf8Of(pathOf(run.folder) / pathOf(run.base + ".mrk")), ignored, ignored);
             run.change = diff == 0 ? "unchanged" : "changed";
-            run.previous = utf8Of(pathOf(run.site.name) / pathOf(run.previous));
+            run.previous = run.site.name + "/" + run.previous;
         }
     }
     fleetarchive::prune(run.folder, run.site.name, m_options.keep);
