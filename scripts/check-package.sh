@@ -2,13 +2,15 @@
 # Builds the Debian package and checks it without installing it: lintian, the desktop entry
 # and the AppStream metadata; then unpacks it into a temporary root and, from an unrelated
 # folder, runs that root's programs in German: nexo-backup-cli --version, a whole backup
-# against that root's nexo-sim, and nexo-backup (offscreen) to see its German title.
+# against that root's nexo-sim, and nexo-backup (offscreen) to see its German title; the fleet's
+# systemd units pass systemd-analyze verify and are not enabled by the package.
 #   scripts/check-package.sh [PACKAGE.deb]   checks the given package instead of building one
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 # identify reads the window title the program writes into its screenshots.
-NEXO_PACKAGES+=(lintian desktop-file-utils appstream imagemagick)
+# systemd-analyze checks the units, man the manual pages they name.
+NEXO_PACKAGES+=(lintian desktop-file-utils appstream imagemagick systemd man-db)
 nexo_install_deps
 
 if [[ $# -ge 1 ]]; then
@@ -47,6 +49,26 @@ desktop-file-validate "$desktop" || fail "desktop-file-validate failed"
 appstreamcli validate --no-net "$ROOT"/usr/share/metainfo/*.metainfo.xml || fail "appstreamcli validate failed"
 start_dir=$(sed -n 's/^Path=//p' "$desktop")
 [[ -d $ROOT$start_dir/lng ]] || fail "the desktop entry starts the program in $start_dir, which holds no lng/"
+
+echo "== systemd units of the fleet"
+units=$WORK/units
+mkdir -p "$units"
+for unit in nexo-backup-fleet.service nexo-backup-fleet.timer; do
+  [[ -f $ROOT/usr/lib/systemd/system/$unit ]] || fail "the package holds no $unit"
+  # The unpacked root's program stands in for the installed one.
+  sed "s|/usr/bin/|$BIN/|g" "$ROOT/usr/lib/systemd/system/$unit" >"$units/$unit"
+done
+# verify reports a bad value as a warning with status 0: any word from it is a failure.
+status=0
+verified=$(MANPATH=$ROOT/usr/share/man systemd-analyze verify "$units/nexo-backup-fleet.timer" \
+  "$units/nexo-backup-fleet.service" 2>&1) || status=$?
+[[ $status -eq 0 && -z $verified ]] || { echo "$verified" >&2; fail "systemd-analyze verify failed"; }
+# Disabled until the administrator enables it: no links in /etc, no enabling script.
+[[ ! -e $ROOT/etc/systemd ]] || fail "the package enables units itself (it ships /etc/systemd)"
+dpkg-deb -e "$deb" "$WORK/control"
+! grep -v '^[[:space:]]*#' "$WORK/control/postinst" | grep -qE 'enable|deb-systemd-helper' ||
+  fail "the postinst script enables the fleet's units"
+grep -q 'adduser --system' "$WORK/control/postinst" || fail "the postinst script makes no system user"
 
 # Everything below runs from a folder that has nothing to do with the package.
 cd "$WORK"

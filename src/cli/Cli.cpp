@@ -7,6 +7,7 @@
 #include "bus/SkdFileCheck.h"
 #include "cli/CTerminalDialog.h"
 #include "cli/FileCommands.h"
+#include "cli/FleetCommand.h"
 #include "cli/CompiledLanguages.h"
 #include "cli/Terminal.h"
 #include "job/CFileInspection.h"
@@ -28,6 +29,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <mutex>
 #include <istream>
 #include <ostream>
 #include <optional>
@@ -52,6 +55,7 @@ struct Options {
     double timeScale = 1.0;
     bool progress = false;
     bool noProgress = false;
+    bool reportStream = false;
 };
 
 // The progress line's reading of the job's latest report: as often as a front end needs it.
@@ -202,6 +206,54 @@ public:
     void echoOn() override {}
 };
 
+// The terminal dialog of a job that fleet started: the same status lines and messages, each
+// tagged on one stream for the parent to read (see reportstream), with the job's progress.
+class CStreamDialog : public CTerminalDialog
+{
+public:
+    CStreamDialog(CProtocol* job, std::string file, const CliIo& io)
+        : CTerminalDialog(job, std::move(file), io), m_stream(io.out)
+    {
+    }
+
+    void streamProgress(const ScopedLanguage& language)
+    {
+        CProgressReport report;
+        if (!progressNow(report) || report.stage == ProgressStage::None)
+            return;
+        const std::string allSkds = CMessage::getInstance()->loadText(MSG_ALL_SKDS);
+        const std::string text = std::to_string(report.percent()) + "\t" +
+                                 progressStageText(report, [&language](const char* key) { return language.text(key); },
+                                                   allSkds);
+        if (text != m_lastProgress) {
+            m_lastProgress = text;
+            emit(reportstream::kProgress, text);
+        }
+    }
+
+    void streamFirstFailure()
+    {
+        const std::vector<int> ids = CMessage::getInstance()->postedIds();
+        const auto first = std::find_if(ids.begin(), ids.end(), [](int id) { return msgWeight(id) == MsgWeight::Failure; });
+        emit(reportstream::kFirstFailure, std::to_string(first == ids.end() ? -1 : first - ids.begin()));
+    }
+
+protected:
+    void onStatusLine(const std::string& line) override { emit(reportstream::kStatus, line); }
+    void onMessageBox(const std::string& text) override { emit(reportstream::kMessage, text); }
+
+private:
+    void emit(char tag, const std::string& text)
+    {
+        std::lock_guard<std::mutex> lock(m_streamMutex);
+        m_stream << reportstream::line(tag, text) << '\n' << std::flush;
+    }
+
+    std::ostream& m_stream;
+    std::mutex m_streamMutex;
+    std::string m_lastProgress;
+};
+
 void addJobOptions(CLI::App* command, Options& o)
 {
     command->add_option("ADDRESS", o.address, "The gateway's address: a dotted IPv4 address or a host name (at most 16 characters)")
@@ -239,7 +291,8 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
                "terminal, one progress line at its bottom.\n"
                "Exit status: 0 the job completed without an error, 1 it failed, 2 bad usage.\n"
                "inspect: 0 a restore would find the file complete, 1 it would refuse it or restore it\n"
-               "incompletely, 2 bad usage or an unreadable file. diff: 0 equal, 1 different, 2 trouble.");
+               "incompletely, 2 bad usage or an unreadable file. diff: 0 equal, 1 different, 2 trouble.\n"
+               "fleet: 0 every site succeeded, 1 any did not, 2 a bad inventory or bad usage.");
     app.require_subcommand(1, 1);
     CLI::App* backup = app.add_subcommand("backup", "Gateway (and SKDs) to FILE");
     CLI::App* restore = app.add_subcommand("restore", "FILE to the gateway (and SKDs)");
@@ -259,6 +312,28 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
     CLI::App* diff = app.add_subcommand("diff", "What differs between two backup files; no network");
     diff->add_option("A", o.diffA, "The first backup file")->required();
     diff->add_option("B", o.diffB, "The second backup file")->required();
+    backup->add_flag("--report-stream", o.reportStream,
+                     "For fleet: status lines, messages and progress as tagged lines on standard output")
+        ->group("");
+    FleetOptions fleetOptions;
+    CLI::App* fleet = app.add_subcommand("fleet", "Backs up every site of INVENTORY into an archive with history");
+    fleet->add_option("INVENTORY", fleetOptions.inventory, "The inventory: a TOML file of sites")->required();
+    fleet->add_option("--archive", fleetOptions.archive, "The archive's folder: DIR/<site>/<site>-<UTC time>.mrk")
+        ->type_name("DIR")
+        ->required();
+    fleet->add_option("--jobs", fleetOptions.jobs, "At most N sites at the same time (default 16)")->type_name("N");
+    fleet->add_option("--keep", fleetOptions.keep, "Keep the newest K good backups of each site (default 30)")
+        ->type_name("K");
+    fleet->add_option("--json", fleetOptions.json, "Also write the report as a JSON document to FILE")
+        ->type_name("FILE");
+    fleet->add_option("--time-scale", fleetOptions.timeScale,
+                      "Multiply every pause and time-out (the sites' too) by F; for use with the simulator only")
+        ->type_name("F")
+        ->check(CLI::PositiveNumber);
+    CLI::Option* fleetOn = fleet->add_flag("--progress", fleetOptions.progress,
+                                           "Show the running sites on standard error even when it is no terminal");
+    CLI::Option* fleetOff = fleet->add_flag("--no-progress", fleetOptions.noProgress, "Never show the running sites");
+    fleetOn->excludes(fleetOff);
 
     try {
         std::vector<const char*> argv;
@@ -278,6 +353,8 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
         return inspectCommand(o.inspectFile, o.json, io.out, io.err);
     if (diff->parsed())
         return diffCommand(o.diffA, o.diffB, io.out, io.err);
+    if (fleet->parsed())
+        return fleetCommand(fleetOptions, io);
 
     const int jobMode = backup->parsed() ? CProtocol::Backup : CProtocol::Restore;
 
@@ -361,7 +438,16 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
     int status = kExitFailed;
     {
         CProtocol job;
-        CTerminalDialog terminal(&job, o.file, io);
+        std::unique_ptr<CTerminalDialog> dialog;
+        CStreamDialog* stream = nullptr;
+        if (o.reportStream) {
+            auto made = std::make_unique<CStreamDialog>(&job, o.file, io);
+            stream = made.get();
+            dialog = std::move(made);
+        } else {
+            dialog = std::make_unique<CTerminalDialog>(&job, o.file, io);
+        }
+        CTerminalDialog& terminal = *dialog;
         terminal.setPassword(password);
         terminal.setSkdChoice(skdChoice, master);
         CMessage::getInstance()->setListBox(&terminal);
@@ -369,7 +455,7 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
         job.init(&terminal, &terminal, jobMode, o.address);
         if (jobMode == CProtocol::Restore)
             job.setRestoreScope(scope);
-        const bool progress = o.progress || (!o.noProgress && io.terminal.errorIsTerminal());
+        const bool progress = !stream && (o.progress || (!o.noProgress && io.terminal.errorIsTerminal()));
         if (progress)
             terminal.showProgress([&language](const char* key) { return language.text(key); });
         if (!job.start()) {
@@ -381,8 +467,13 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
                     terminal.drawProgress();
                 terminal.clearProgress();
                 io.terminal.guardProgressLine(false);
+            } else if (stream) {
+                while (!terminal.waitForJobDone(kProgressPoll))
+                    stream->streamProgress(language);
             }
             job.join();
+            if (stream)
+                stream->streamFirstFailure();
             status = job.succeeded() && !terminal.choiceRefused() ? kExitOk : kExitFailed;
         }
         CMessage::getInstance()->setListBox(nullptr);

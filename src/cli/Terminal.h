@@ -27,6 +27,8 @@ public:
     // While on, an interrupt (Ctrl-C, or a request to end) takes the progress line away before
     // the program ends, so the shell's prompt comes on a clean line.
     virtual void guardProgressLine(bool /*on*/) {}
+    // Its height in lines; 0 when not known.
+    virtual int errorRows() { return 0; }
     // One line typed there, without its line end, as UTF-8; false at the end of input. A
     // console whose bytes are not UTF-8 (Windows) reads its own characters instead of in.
     virtual bool readLine(std::istream& in, std::string& line) { return static_cast<bool>(std::getline(in, line)); }

@@ -57,6 +57,11 @@ bool CNetwork::connect(const std::string& address, uint16_t port, uint32_t timeo
 
     while (m_state == Connecting && m_connectError == SOCK_WOULD_BLOCK) {
         if (!timer.isRunning()) {
+            // A connect that completed while this thread waited for the processor (a busy
+            // machine, a small time scale) was in time: look once more before giving up.
+            pumpMessages();
+            if (m_state != Connecting || m_connectError != SOCK_WOULD_BLOCK)
+                break;
             m_state = Closed;
             m_socket.close();
             return false;

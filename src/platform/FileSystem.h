@@ -21,4 +21,10 @@ bool readFile(const std::string& path, std::string& content);
 // failure the previous file is left as it was and the temporary is removed.
 int replaceFile(const std::string& path, const std::string& content);
 
+// Whether a secret (a password file) may be used: 0; ENOENT when it does not exist, EISDIR
+// when it is no regular file, EACCES when it cannot be read, EPERM when group or others may
+// read or write it (POSIX; Windows keeps such rights in access lists, which are left to the
+// folder's owner).
+int checkPrivateFile(const std::string& path);
+
 }  // namespace fsys

@@ -123,6 +123,12 @@ int Process::interrupt(std::chrono::milliseconds grace)
     return stop(grace);
 }
 
+void Process::signal(int sig)
+{
+    if (running())
+        ::kill(m_pid, sig);
+}
+
 std::string Process::out() const
 {
     return readFile(m_outPath);

@@ -32,6 +32,9 @@ public:
     int stop(std::chrono::milliseconds grace = std::chrono::seconds(5));
     // The signal a terminal's Ctrl-C sends; then as stop.
     int interrupt(std::chrono::milliseconds grace = std::chrono::seconds(5));
+    // Sends sig (SIGINT: what Ctrl-C sends) and returns at once.
+    void signal(int sig);
+    pid_t pid() const { return m_pid; }
 
     std::string out() const;
     std::string err() const;

@@ -55,6 +55,12 @@ public:
         return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
     }
 
+    int errorRows() override
+    {
+        struct winsize size {};
+        return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_row : 0;
+    }
+
     void echoOff() override
     {
         const bool terminal = tcgetattr(STDIN_FILENO, &g_savedTerminal) == 0;

@@ -189,4 +189,19 @@ int replaceFile(const std::string& path, const std::string& content)
     return 0;
 }
 
+int checkPrivateFile(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno == ENOTDIR ? ENOENT : errno;
+    if (!S_ISREG(st.st_mode))
+        return EISDIR;
+    if (::access(path.c_str(), R_OK) != 0)
+        return EACCES;
+    // As ssh refuses a key that others could read: the secret is no longer only the owner's.
+    if ((st.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+        return EPERM;
+    return 0;
+}
+
 }  // namespace fsys

@@ -324,4 +324,22 @@ int replaceFile(const std::string& path, const std::string& content)
     return 0;
 }
 
+int checkPrivateFile(const std::string& path)
+{
+    std::wstring wide;
+    if (!win32::widen(path, wide))
+        return ENOENT;
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return ENOENT;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return EISDIR;
+    const HANDLE h = ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return EACCES;
+    ::CloseHandle(h);
+    return 0;
+}
+
 }  // namespace fsys
