@@ -200,6 +200,11 @@ void CBackupDialogLogic::startJob(int jobMode, const std::string& address)
         OnJobDone();
 }
 
+void CBackupDialogLogic::releaseJob()
+{
+    m_job.reset();
+}
+
 long CBackupDialogLogic::onMessage(unsigned message)
 {
     switch (message) {

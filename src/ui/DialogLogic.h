@@ -106,6 +106,9 @@ public:
     // started before.
     void startJob(int jobMode, const std::string& address);
 
+    // Joins the ended job's thread and deletes the job (the dialog is going).
+    void releaseJob();
+
     // The worker's synchronous messages; each answers the message's result.
     long onMessage(unsigned message);
     long OnJobDone();
