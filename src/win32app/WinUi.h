@@ -2,6 +2,8 @@
 
 // Our own thin layer over user32 for the dialogs: UTF-8 text in and out of windows, and a modal
 // dialog whose template comes from the active language library and whose handlers are members.
+#include "ui/DialogTemplates.h"
+
 #include <windows.h>
 
 #include <string>
@@ -17,6 +19,16 @@ void setWindowText(HWND window, const std::string& text);
 
 // The program's own module (the exe): window classes, procedures and the built-in resources.
 HINSTANCE programModule();
+
+// The pixels a control leaves its text (a button its frame, a check box its box) and the
+// pixels the text takes in the control's font.
+int textRoom(HWND control, ui::ControlKind kind);
+int textWidth(HWND control, const std::string& text, int* height = nullptr);
+// A template's fonts may run wider than its own: widens the dialog's horizontal unit
+// (ui::widenFactor) so that every text fits, moving and widening every child alike. The
+// factor applied, in thousandths, stays with the dialog as the property kWidenProperty.
+constexpr const wchar_t* kWidenProperty = L"nexo.widen";
+void fitTexts(HWND dialog, const ui::DialogTemplate& description);
 
 class CModalDialog
 {
