@@ -5,9 +5,13 @@
 #   2. nexo-backup-cli.exe backs up a simulated version-108 gateway with SKDs (password from a
 #      file) and restores the file into a fresh one: the file must be byte for byte the one the
 #      Linux nexo-backup-cli writes from the same simulator seed, the restored state the original's;
-#   3. nexo-sim.exe answers the Linux nexo-backup-cli, checked the same way.
-#   scripts/test-windows.sh              all three
-#   scripts/test-windows.sh --no-unit    2 and 3 only
+#   3. nexo-sim.exe answers the Linux nexo-backup-cli, checked the same way;
+#   4. the desktop program's dialogs, in-process (nexo-win32-test.exe) on a virtual X server:
+#      every language library against its catalogue, the language choice, the main dialog, and
+#      a whole backup and restore driven through the real dialog against the Linux nexo-sim,
+#      whose status list must equal the Linux nexo-backup-cli's lines and whose file its file.
+#   scripts/test-windows.sh              all four
+#   scripts/test-windows.sh --no-unit    2 to 4 only
 # The Linux programs come from build-asan/ when scripts/test.sh has made it, else from build/
 # (LINUX_BUILD_DIR sets another folder). Wine's prefix lives in build-win/wine (WINEPREFIX
 # sets another); its first start, which creates it, runs before anything that has a time limit.
@@ -18,7 +22,7 @@ UNIT=1
 for arg in "$@"; do
   case "$arg" in
     --no-unit) UNIT=0 ;;
-    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "test-windows.sh: unknown option $arg (try --help)" >&2; exit 2 ;;
   esac
 done
@@ -58,6 +62,12 @@ echo "== Wine's first start (creates the prefix in $WINEPREFIX when there is non
 t0=$(now)
 wineboot -i >/dev/null 2>&1
 wineserver -w
+# Without a window manager every dialog close would wait for one; and Debian's Wine does not
+# load its own fonts by itself (the dialogs' fonts would fall back to wider ones).
+printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n' >"$WINEPREFIX/nexo-x11.reg"
+wine regedit /S "$(winepath -w "$WINEPREFIX/nexo-x11.reg" 2>/dev/null)" >/dev/null 2>&1
+cp -u /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+wineserver -w
 echo "   $(seconds "$t0" "$(now)") s"
 # One server for every program from here on, instead of one started per program.
 wineserver -p
@@ -86,6 +96,7 @@ SCALE=0.1
 SEED=7
 LIMIT=600  # seconds for any one program run
 SIMS=()
+XVFB_PID=
 cleanup() {
   local pid
   for pid in "${SIMS[@]}"; do
@@ -93,6 +104,10 @@ cleanup() {
     kill -TERM "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
+  if [[ -n $XVFB_PID ]]; then
+    kill -TERM "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+  fi
   rm -rf "$WORK"
   wineserver -k 2>/dev/null || true
 }
@@ -241,5 +256,67 @@ shown=$(cd "$WIN" && typed_at_console "$CONSOLE_PASSWORD"$'\r' env LC_ALL=C.UTF-
 stop_sim
 echo "   not echoed, taken as typed"
 
+echo "   $(seconds "$t0" "$(now)") s"
+
+echo "== The desktop program nexo-backup.exe under Wine"
+t0=$(now)
+# A virtual X server of its own display, started and stopped by its process id.
+DISPLAY_NUMBER=${NEXO_WIN_DISPLAY:-91}
+Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+XVFB_PID=$!
+for i in $(seq 100); do
+  [[ -e /tmp/.X11-unix/X$DISPLAY_NUMBER ]] && break
+  kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb on :$DISPLAY_NUMBER did not start: $(cat "$WORK/xvfb.log")"
+  sleep 0.1
+done
+export DISPLAY=":$DISPLAY_NUMBER"
+
+# dialog_test LOCALE ARGS...: nexo-win32-test.exe from the build folder, its summary shown.
+dialog_test() {
+  local locale=$1
+  shift
+  (cd "$WIN" && env LC_ALL="$locale" timeout "$LIMIT" wine ./nexo-win32-test.exe "$@") >"$WORK/dialog.out" 2>&1 ||
+    { cat "$WORK/dialog.out" >&2; fail "nexo-win32-test.exe $1 failed"; }
+  echo "   $1 ($locale): $(tail -n 1 "$WORK/dialog.out" | tr -d '\r')"
+}
+dialog_test de_DE.UTF-8 resources
+dialog_test es_ES.UTF-8 dialog
+
+# The Linux tool's status lines, the backup file's name written as <FILE>.
+expected_lines() {
+  python3 -c 'import sys; f = sys.argv[1]; sys.stdout.write(sys.stdin.read().replace(f, "<FILE>"))' "$1"
+}
+cli_lines() {
+  local mode=$1 address=$2 file=$3 locale=$4
+  (cd "$LINUX" && env LC_ALL="$locale" timeout "$LIMIT" ./nexo-backup-cli "$mode" "$address" "$file" \
+    --password-file "$WORK/password" --time-scale "$SCALE") >"$WORK/cli.lines" 2>"$WORK/cli.err" ||
+    { cat "$WORK/cli.err" >&2; fail "the Linux nexo-backup-cli $mode for the expected lines failed"; }
+  expected_lines "$file" <"$WORK/cli.lines"
+}
+DIALOG_LOCALE=de_DE.UTF-8
+# Any character in the path: the file dialog and the file manager take it as typed.
+DIALOG_FILE="$WORK/dialog-Sicherung-ä.mrk"
+
+echo "-- a backup through the dialog (German) against the Linux nexo-sim"
+start_sim linux "$(address 7)" "$SEED" "$WORK/unused-7"
+cli_lines backup "$(address 7)" "$WORK/cli-de.mrk" "$DIALOG_LOCALE" >"$WORK/expected-backup"
+stop_sim
+start_sim linux "$(address 8)" "$SEED" "$WORK/unused-8"
+dialog_test "$DIALOG_LOCALE" job backup "$(address 8)" "$(winpath "$DIALOG_FILE")" "$(winpath "$WORK/expected-backup")" \
+  "$PASSWORD" "$SCALE"
+stop_sim
+cmp "$WORK/linux.mrk" "$DIALOG_FILE" || fail "the dialog wrote another backup file than the Linux tool"
+echo "   status list equal to the command-line tool's, same file as Linux"
+
+echo "-- a restore through the dialog (German) into a fresh Linux nexo-sim"
+start_sim linux "$(address 9)" $((SEED + 1)) "$WORK/unused-9"
+cli_lines restore "$(address 9)" "$DIALOG_FILE" "$DIALOG_LOCALE" >"$WORK/expected-restore"
+stop_sim
+start_sim linux "$(address 10)" $((SEED + 1)) "$WORK/restored-by-dialog"
+dialog_test "$DIALOG_LOCALE" job restore "$(address 10)" "$(winpath "$DIALOG_FILE")" "$(winpath "$WORK/expected-restore")" \
+  "$PASSWORD" "$SCALE"
+stop_sim
+same_state "$WORK/original" "$WORK/restored-by-dialog" "the gateway restored by the dialog differs from the original"
+echo "   status list equal to the command-line tool's, restored state equals the original"
 echo "   $(seconds "$t0" "$(now)") s"
 echo "== Windows tests passed"
