@@ -53,24 +53,11 @@ cmake --build "$LINUX" -j "$(nproc)" --target nexo-backup-cli nexo-sim
 LINUX=$(realpath "$LINUX")
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 
-export WINEPREFIX=${WINEPREFIX:-$WIN/wine}
-export WINEDEBUG=-all
-# No offer to install Mono or Gecko: nothing here needs them, and CI has nobody to answer.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$WINEPREFIX"
-echo "== Wine's first start (creates the prefix in $WINEPREFIX when there is none)"
+echo "== Wine's first start (creates the prefix in ${WINEPREFIX:-$WIN/wine} when there is none)"
 t0=$(now)
-wineboot -i >/dev/null 2>&1
-wineserver -w
-# Without a window manager every dialog close would wait for one; and Debian's Wine does not
-# load its own fonts by itself (the dialogs' fonts would fall back to wider ones).
-printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n' >"$WINEPREFIX/nexo-x11.reg"
-wine regedit /S "$(winepath -w "$WINEPREFIX/nexo-x11.reg" 2>/dev/null)" >/dev/null 2>&1
-cp -u /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-wineserver -w
+source scripts/wine-prefix.sh
+nexo_wine_prefix "${WINEPREFIX:-$WIN/wine}"
 echo "   $(seconds "$t0" "$(now)") s"
-# One server for every program from here on, instead of one started per program.
-wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 t0=$(now)
 wine cmd /c exit >/dev/null 2>&1
@@ -96,7 +83,6 @@ SCALE=0.1
 SEED=7
 LIMIT=600  # seconds for any one program run
 SIMS=()
-XVFB_PID=
 cleanup() {
   local pid
   for pid in "${SIMS[@]}"; do
@@ -104,10 +90,7 @@ cleanup() {
     kill -TERM "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
-  if [[ -n $XVFB_PID ]]; then
-    kill -TERM "$XVFB_PID" 2>/dev/null || true
-    wait "$XVFB_PID" 2>/dev/null || true
-  fi
+  nexo_xvfb_stop
   rm -rf "$WORK"
   wineserver -k 2>/dev/null || true
 }
@@ -261,15 +244,7 @@ echo "   $(seconds "$t0" "$(now)") s"
 echo "== The desktop program nexo-backup.exe under Wine"
 t0=$(now)
 # A virtual X server of its own display, started and stopped by its process id.
-DISPLAY_NUMBER=${NEXO_WIN_DISPLAY:-91}
-Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-for i in $(seq 100); do
-  [[ -e /tmp/.X11-unix/X$DISPLAY_NUMBER ]] && break
-  kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb on :$DISPLAY_NUMBER did not start: $(cat "$WORK/xvfb.log")"
-  sleep 0.1
-done
-export DISPLAY=":$DISPLAY_NUMBER"
+nexo_xvfb_start "${NEXO_WIN_DISPLAY:-91}" || fail "no virtual X server"
 
 # dialog_test LOCALE ARGS...: nexo-win32-test.exe from the build folder, its summary shown.
 dialog_test() {

@@ -8,6 +8,8 @@ nexo_wine_prefix() {
   # No offer to install Mono or Gecko: nothing here needs them, and CI has nobody to answer.
   export WINEDLLOVERRIDES="mscoree,mshtml="
   mkdir -p "$WINEPREFIX"
+  # A server a former run left for this prefix would keep the waits below from ever ending.
+  wineserver -k 2>/dev/null || true
   wineboot -i >/dev/null 2>&1
   wineserver -w
   # Without a window manager every dialog close would wait for one; and Debian's Wine does not
