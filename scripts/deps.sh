@@ -6,8 +6,9 @@ NEXO_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libcli11-dev
 # sources (built with that compiler) and the header-only CLI11, TOML and JSON libraries.
 NEXO_WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest libcli11-dev ccache
   libtomlplusplus-dev nlohmann-json3-dev)
-# Running the Windows programs: Wine with its 64-bit loader; python3 types at a console.
-NEXO_WINE_PACKAGES=(wine wine64 python3)
+# Running the Windows programs: Wine with its 64-bit loader; python3 types at a console; the
+# desktop program's dialogs on a virtual X server.
+NEXO_WINE_PACKAGES=(wine wine64 python3 xvfb xauth)
 
 # nexo_install_deps [PACKAGE...]: installs those of the packages (default: NEXO_PACKAGES) that
 # are missing.

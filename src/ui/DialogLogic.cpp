@@ -139,6 +139,15 @@ int skdMaster(const std::vector<SkdEntry>& entries, int position, bool identical
     return 0;
 }
 
+double widenFactor(const std::vector<TextRoom>& texts)
+{
+    double factor = 1.0;
+    for (const TextRoom& t : texts)
+        if (t.room > 0 && t.needed > t.room)
+            factor = std::max(factor, static_cast<double>(t.needed) / t.room);
+    return std::min(factor, kMaxWiden);
+}
+
 int progressValue(const CProgressReport& r, int steps)
 {
     if (!r.total)

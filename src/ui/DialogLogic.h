@@ -63,6 +63,17 @@ std::vector<SkdEntry> skdEntries(const std::vector<std::string>& list);
 // otherwise or when nothing fits. position -1: no selection, taken as the first entry.
 int skdMaster(const std::vector<SkdEntry>& entries, int position, bool identical);
 
+// How much wider a dialog's horizontal unit must be so that every text fits its control: for
+// each control with a text, the pixels its text needs and the pixels it has at the template's
+// own size. At least 1; at most kMaxWiden, beyond which a text is clipped rather than the
+// dialog made wider still. The arrangement stays: every position and width grows alike.
+constexpr double kMaxWiden = 1.5;
+struct TextRoom {
+    int needed;
+    int room;
+};
+double widenFactor(const std::vector<TextRoom>& texts);
+
 // A value from 0 to steps for the progress bar.
 int progressValue(const CProgressReport& report, int steps);
 // The progress line: stage, amount, time left, with the words of texts; counts of bytes are
