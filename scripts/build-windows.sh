@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing and cross-compiles the Windows programs with MinGW-w64, statically
-# linked (no DLLs to ship beside them): nexo-backup-cli.exe, nexo-sim.exe and the core's unit
-# tests (test_*.exe), into build-win/ (BUILD_DIR sets another folder). No Qt: the desktop
-# program is not part of the Windows build yet.
+# linked (no DLLs to ship beside them): the desktop program nexo-backup.exe with its language
+# libraries lng/blang_xx.dll, nexo-backup-cli.exe, nexo-sim.exe and the tests (test_*.exe),
+# into build-win/ (BUILD_DIR sets another folder).
 #   scripts/build-windows.sh            programs and tests
-#   scripts/build-windows.sh --programs the two programs only
+#   scripts/build-windows.sh --programs the programs and the language libraries only
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,7 +25,7 @@ cmake --no-warn-unused-cli -S . -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmak
   -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" -DNEXO_BUILD_GUI=OFF -DNEXO_BUILD_TESTS=ON \
   $(nexo_cmake_cache_args) >/dev/null
 
-PROGRAMS=(nexo-backup-cli nexo-sim)
+PROGRAMS=(nexo-backup nexo-backup-cli nexo-sim)
 TARGETS=("${PROGRAMS[@]}")
 if [[ $WHAT == all ]]; then
   # The test programs ctest knows in this build.
@@ -38,10 +38,18 @@ cmake --build "$BUILD" -j "${JOBS:-$(nproc)}" --target "${TARGETS[@]}"
 for target in "${TARGETS[@]}"; do
   exe="$BUILD/$target.exe"
   extra=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\tDLL Name: //p' |
-    grep -viE '^(kernel32|msvcrt|ws2_32|shell32|user32|advapi32)\.dll$' || true)
+    grep -viE '^(kernel32|msvcrt|ws2_32|shell32|user32|advapi32|gdi32|comctl32|comdlg32)\.dll$' || true)
   if [[ -n $extra ]]; then
     echo "build-windows.sh: $exe needs DLLs that are not shipped: $extra" >&2
     exit 1
   fi
 done
-echo "Windows programs: $BUILD/nexo-backup-cli.exe $BUILD/nexo-sim.exe"
+# The language libraries are resources only: no code to run, nothing imported.
+for dll in "$BUILD"/lng/blang_*.dll; do
+  if x86_64-w64-mingw32-objdump -p "$dll" | grep -q 'DLL Name:' ||
+    ! x86_64-w64-mingw32-objdump -p "$dll" | grep -qE '^AddressOfEntryPoint[[:space:]]+0+$'; then
+    echo "build-windows.sh: $dll is not resource-only" >&2
+    exit 1
+  fi
+done
+echo "Windows programs: $BUILD/nexo-backup.exe (with $BUILD/lng/blang_*.dll) $BUILD/nexo-backup-cli.exe $BUILD/nexo-sim.exe"

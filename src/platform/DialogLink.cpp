@@ -7,6 +7,11 @@ void CDialogLink::addLine(const std::string& line)
 
 long CDialogLink::sendMessage(unsigned message, long wParam, long lParam)
 {
+    return deliverMessage(message, wParam, lParam);
+}
+
+long CDialogLink::deliverMessage(unsigned message, long wParam, long lParam)
+{
     long result = 0;
     invokeOnDialogThread([&] { result = onMessage(message, wParam, lParam); });
     return result;

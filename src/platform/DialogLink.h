@@ -58,6 +58,9 @@ protected:
     // Runs fn on the dialog thread and returns when it has run. Runs fn at once when
     // called on the dialog thread.
     virtual void invokeOnDialogThread(const std::function<void()>& fn) = 0;
+    // How sendMessage reaches the dialog thread: by default onMessage through
+    // invokeOnDialogThread. A front end with window messages sends the message itself.
+    virtual long deliverMessage(unsigned message, long wParam, long lParam);
 
     // Handlers; they run on the dialog thread.
     virtual void onStatusLine(const std::string& line) = 0;
