@@ -46,8 +46,9 @@ for target in "${TARGETS[@]}"; do
 done
 # The language libraries are resources only: no code to run, nothing imported.
 for dll in "$BUILD"/lng/blang_*.dll; do
-  if x86_64-w64-mingw32-objdump -p "$dll" | grep -q 'DLL Name:' ||
-    ! x86_64-w64-mingw32-objdump -p "$dll" | grep -qE '^AddressOfEntryPoint[[:space:]]+0+$'; then
+  # Read whole first: grep -q stops at its match, and objdump's broken pipe would fail the test.
+  headers=$(x86_64-w64-mingw32-objdump -p "$dll")
+  if grep -q 'DLL Name:' <<<"$headers" || ! grep -qE '^AddressOfEntryPoint[[:space:]]+0+$' <<<"$headers"; then
     echo "build-windows.sh: $dll is not resource-only" >&2
     exit 1
   fi
