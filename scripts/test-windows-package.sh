@@ -94,7 +94,8 @@ echo "== A fresh Wine prefix"
 t0=$(now)
 export WINEPREFIX=$WORK/prefix
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko offers; and no copies of the Start-menu entries in this machine's own menus.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 mkdir -p "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1
 wineserver -w
@@ -105,10 +106,13 @@ wine regedit /S "$(winepath -w "$WORK/managed.reg")" >/dev/null 2>&1
 cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 wineserver -p
 echo "   $(seconds "$t0" "$(now)") s"
-# Everything of the prefix that names the tool, to compare before and after.
+# Everything of the prefix that names the tool, to compare before and after. The server
+# writes the registry files as it ends: it is stopped first, once nothing runs any more.
 traces() {
+  wineserver -k 2>/dev/null || true
   (cd "$WINEPREFIX/drive_c" && find . -iname '*nexo*' | LC_ALL=C sort)
   grep -ih 'nexo' "$WINEPREFIX"/*.reg | LC_ALL=C sort || true
+  wineserver -p
 }
 traces >"$WORK/traces-before"
 
@@ -252,13 +256,13 @@ for i in $(seq 300); do
 done
 [[ ! -e $INSTALL ]] || { find "$INSTALL" >&2; fail "the uninstaller left the installation folder"; }
 [[ ! -e $SHORTCUT ]] || fail "the uninstaller left the shortcut"
-! wine reg query "$UNINSTALL_KEY" /reg:64 >/dev/null 2>&1 || fail "the uninstaller left the installed-programs entry"
-# The temporary copy of the uninstaller removes itself as it ends.
-for i in $(seq 100); do
-  traces >"$WORK/traces-after"
-  cmp -s "$WORK/traces-before" "$WORK/traces-after" && break
-  sleep 0.1
+# The registry entry goes last, a moment after the folder.
+for i in $(seq 50); do
+  wine reg query "$UNINSTALL_KEY" /reg:64 >/dev/null 2>&1 || break
+  sleep 0.2
 done
+! wine reg query "$UNINSTALL_KEY" /reg:64 >/dev/null 2>&1 || fail "the uninstaller left the installed-programs entry"
+traces >"$WORK/traces-after"
 diff "$WORK/traces-before" "$WORK/traces-after" >&2 || fail "the uninstaller left traces of the tool in the prefix"
 echo "   no file, shortcut or registry entry left"
 echo "   $(seconds "$t0" "$(now)") s"

@@ -7,6 +7,8 @@
 ;   SIGN          a command that signs the file named by %1 (the uninstaller), when signing
 ; Per machine, below Program Files; the installer's pages follow the user's language.
 Unicode true
+; A 64-bit setup for 64-bit programs; it also runs where no 32-bit layer is installed.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 ManifestDPIAware true
