@@ -332,7 +332,9 @@ function(rc_styles kind styles out exout)
     elseif(w STREQUAL "sort")
       string(APPEND s " | CBS_SORT")
     elseif(w STREQUAL "dropdown")
-      string(APPEND s " | CBS_DROPDOWN")
+      # A list to pick from: text typed into an editable box would leave no selection, and OK
+      # would take the first SKD for the master.
+      string(APPEND s " | CBS_DROPDOWNLIST")
     else()
       message(FATAL_ERROR "GenerateDialogs: style ${w} does not apply to a ${kind}")
     endif()

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing and cross-compiles the Windows programs with MinGW-w64, statically
 # linked (no DLLs to ship beside them): the desktop program nexo-backup.exe with its language
-# libraries lng/blang_xx.dll, nexo-backup-cli.exe, nexo-sim.exe and the tests (test_*.exe),
-# into build-win/ (BUILD_DIR sets another folder).
+# libraries lng/blang_xx.dll, nexo-backup-cli.exe, nexo-sim.exe and the tests (test_*.exe,
+# nexo-win32-test.exe), into build-win/ (BUILD_DIR sets another folder).
 #   scripts/build-windows.sh            programs and tests
 #   scripts/build-windows.sh --programs the programs and the language libraries only
 set -euo pipefail
@@ -30,7 +30,8 @@ TARGETS=("${PROGRAMS[@]}")
 if [[ $WHAT == all ]]; then
   # The test programs ctest knows in this build.
   mapfile -t TESTS < <(ctest --test-dir "$BUILD" -N | sed -n 's/^ *Test *#[0-9]*: //p')
-  TARGETS+=("${TESTS[@]}")
+  # and the in-process test of the desktop program's dialogs, which test-windows.sh runs.
+  TARGETS+=("${TESTS[@]}" nexo-win32-test)
 fi
 cmake --build "$BUILD" -j "${JOBS:-$(nproc)}" --target "${TARGETS[@]}"
 
@@ -46,7 +47,6 @@ for target in "${TARGETS[@]}"; do
 done
 # The language libraries are resources only: no code to run, nothing imported.
 for dll in "$BUILD"/lng/blang_*.dll; do
-  # Read whole first: grep -q stops at its match, and objdump's broken pipe would fail the test.
   headers=$(x86_64-w64-mingw32-objdump -p "$dll")
   if grep -q 'DLL Name:' <<<"$headers" || ! grep -qE '^AddressOfEntryPoint[[:space:]]+0+$' <<<"$headers"; then
     echo "build-windows.sh: $dll is not resource-only" >&2

@@ -5,8 +5,9 @@ NEXO_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libcli11-dev
 # The Windows build: the MinGW-w64 cross compiler with the posix thread model, GoogleTest's
 # sources (built with that compiler) and the header-only CLI11.
 NEXO_WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest libcli11-dev ccache)
-# Running the Windows programs: Wine with its 64-bit loader; python3 types at a console.
-NEXO_WINE_PACKAGES=(wine wine64 python3)
+# Running the Windows programs: Wine with its 64-bit loader; python3 types at a console; the
+# desktop program's dialogs on a virtual X server.
+NEXO_WINE_PACKAGES=(wine wine64 python3 xvfb xauth)
 # The Windows release: the setup program (NSIS), signing, the zip.
 NEXO_WINDOWS_PACKAGING_PACKAGES=(nsis osslsigncode zip)
 # Trying it under Wine: a throwaway certificate, unpacking, and the dialog on a display of its own.

@@ -5,9 +5,13 @@
 #   2. nexo-backup-cli.exe backs up a simulated version-108 gateway with SKDs (password from a
 #      file) and restores the file into a fresh one: the file must be byte for byte the one the
 #      Linux nexo-backup-cli writes from the same simulator seed, the restored state the original's;
-#   3. nexo-sim.exe answers the Linux nexo-backup-cli, checked the same way.
-#   scripts/test-windows.sh              all three
-#   scripts/test-windows.sh --no-unit    2 and 3 only
+#   3. nexo-sim.exe answers the Linux nexo-backup-cli, checked the same way;
+#   4. the desktop program's dialogs, in-process (nexo-win32-test.exe) on a virtual X server:
+#      every language library against its catalogue, the language choice, the main dialog, and
+#      a whole backup and restore driven through the real dialog against the Linux nexo-sim,
+#      whose status list must equal the Linux nexo-backup-cli's lines and whose file its file.
+#   scripts/test-windows.sh              all four
+#   scripts/test-windows.sh --no-unit    2 to 4 only
 # The Linux programs come from build-asan/ when scripts/test.sh has made it, else from build/
 # (LINUX_BUILD_DIR sets another folder). Wine's prefix lives in build-win/wine (WINEPREFIX
 # sets another); its first start, which creates it, runs before anything that has a time limit.
@@ -18,7 +22,7 @@ UNIT=1
 for arg in "$@"; do
   case "$arg" in
     --no-unit) UNIT=0 ;;
-    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "test-windows.sh: unknown option $arg (try --help)" >&2; exit 2 ;;
   esac
 done
@@ -49,18 +53,11 @@ cmake --build "$LINUX" -j "$(nproc)" --target nexo-backup-cli nexo-sim
 LINUX=$(realpath "$LINUX")
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 
-export WINEPREFIX=${WINEPREFIX:-$WIN/wine}
-export WINEDEBUG=-all
-# No offer to install Mono or Gecko: nothing here needs them, and CI has nobody to answer.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$WINEPREFIX"
-echo "== Wine's first start (creates the prefix in $WINEPREFIX when there is none)"
+echo "== Wine's first start (creates the prefix in ${WINEPREFIX:-$WIN/wine} when there is none)"
 t0=$(now)
-wineboot -i >/dev/null 2>&1
-wineserver -w
+source scripts/wine-prefix.sh
+nexo_wine_prefix "${WINEPREFIX:-$WIN/wine}"
 echo "   $(seconds "$t0" "$(now)") s"
-# One server for every program from here on, instead of one started per program.
-wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 t0=$(now)
 wine cmd /c exit >/dev/null 2>&1
@@ -93,6 +90,7 @@ cleanup() {
     kill -TERM "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
+  nexo_xvfb_stop
   rm -rf "$WORK"
   wineserver -k 2>/dev/null || true
 }
@@ -256,5 +254,59 @@ grep -qE '\[[#-]{20}\] +[0-9]+%  .* '$'\xe2\x80\x93'' ' <<<"$shown" ||
 [[ $shown != *$'\xef\xbf\xbd'* ]] || { echo "$shown" >&2; fail "the console showed broken characters"; }
 echo "   progress line drawn, German lines shown once"
 
+echo "   $(seconds "$t0" "$(now)") s"
+
+echo "== The desktop program nexo-backup.exe under Wine"
+t0=$(now)
+# A virtual X server of its own display, started and stopped by its process id.
+nexo_xvfb_start "${NEXO_WIN_DISPLAY:-91}" || fail "no virtual X server"
+
+# dialog_test LOCALE ARGS...: nexo-win32-test.exe from the build folder, its summary shown.
+dialog_test() {
+  local locale=$1
+  shift
+  (cd "$WIN" && env LC_ALL="$locale" timeout "$LIMIT" wine ./nexo-win32-test.exe "$@") >"$WORK/dialog.out" 2>&1 ||
+    { cat "$WORK/dialog.out" >&2; fail "nexo-win32-test.exe $1 failed"; }
+  echo "   $1 ($locale): $(tail -n 1 "$WORK/dialog.out" | tr -d '\r')"
+}
+dialog_test de_DE.UTF-8 resources
+dialog_test es_ES.UTF-8 dialog
+
+# The Linux tool's status lines, the backup file's name written as <FILE>.
+expected_lines() {
+  python3 -c 'import sys; f = sys.argv[1]; sys.stdout.write(sys.stdin.read().replace(f, "<FILE>"))' "$1"
+}
+cli_lines() {
+  local mode=$1 address=$2 file=$3 locale=$4
+  (cd "$LINUX" && env LC_ALL="$locale" timeout "$LIMIT" ./nexo-backup-cli "$mode" "$address" "$file" \
+    --password-file "$WORK/password" --time-scale "$SCALE") >"$WORK/cli.lines" 2>"$WORK/cli.err" ||
+    { cat "$WORK/cli.err" >&2; fail "the Linux nexo-backup-cli $mode for the expected lines failed"; }
+  expected_lines "$file" <"$WORK/cli.lines"
+}
+DIALOG_LOCALE=de_DE.UTF-8
+# Any character in the path: the file dialog and the file manager take it as typed.
+DIALOG_FILE="$WORK/dialog-Sicherung-ä.mrk"
+
+echo "-- a backup through the dialog (German) against the Linux nexo-sim"
+start_sim linux "$(address 7)" "$SEED" "$WORK/unused-7"
+cli_lines backup "$(address 7)" "$WORK/cli-de.mrk" "$DIALOG_LOCALE" >"$WORK/expected-backup"
+stop_sim
+start_sim linux "$(address 8)" "$SEED" "$WORK/unused-8"
+dialog_test "$DIALOG_LOCALE" job backup "$(address 8)" "$(winpath "$DIALOG_FILE")" "$(winpath "$WORK/expected-backup")" \
+  "$PASSWORD" "$SCALE"
+stop_sim
+cmp "$WORK/linux.mrk" "$DIALOG_FILE" || fail "the dialog wrote another backup file than the Linux tool"
+echo "   status list equal to the command-line tool's, same file as Linux"
+
+echo "-- a restore through the dialog (German) into a fresh Linux nexo-sim"
+start_sim linux "$(address 9)" $((SEED + 1)) "$WORK/unused-9"
+cli_lines restore "$(address 9)" "$DIALOG_FILE" "$DIALOG_LOCALE" >"$WORK/expected-restore"
+stop_sim
+start_sim linux "$(address 10)" $((SEED + 1)) "$WORK/restored-by-dialog"
+dialog_test "$DIALOG_LOCALE" job restore "$(address 10)" "$(winpath "$DIALOG_FILE")" "$(winpath "$WORK/expected-restore")" \
+  "$PASSWORD" "$SCALE"
+stop_sim
+same_state "$WORK/original" "$WORK/restored-by-dialog" "the gateway restored by the dialog differs from the original"
+echo "   status list equal to the command-line tool's, restored state equals the original"
 echo "   $(seconds "$t0" "$(now)") s"
 echo "== Windows tests passed"

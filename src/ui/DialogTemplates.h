@@ -26,7 +26,7 @@ enum : uint32_t {
     Nointegralheight = 1u << 11,
     Notify = 1u << 12,
     Sort = 1u << 13,
-    Dropdown = 1u << 14,
+    Dropdown = 1u << 14,  // a drop-down list to pick from, nothing typed
     Popup = 1u << 15,
     Caption = 1u << 16,
     Sysmenu = 1u << 17,

@@ -166,3 +166,19 @@ TEST(DialogBehaviour, JobButtonAndEndNotice)
     logic.startJob(CProtocol::Restore, "127.0.0.1");
     EXPECT_EQ(logic.job(), job);
 }
+
+TEST(DialogBehaviour, WidenFactorForTextsThatRunWide)
+{
+    struct Case {
+        std::vector<TextRoom> texts;
+        double factor;
+    } cases[] = {
+        {{}, 1.0},
+        {{{80, 100}, {100, 100}}, 1.0},
+        {{{120, 100}, {90, 100}, {110, 50}}, kMaxWiden},  // 2.2 would be too wide: clipped instead
+        {{{120, 100}}, 1.2},
+        {{{50, 0}}, 1.0},  // a control without room cannot say how much
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(widenFactor(c.texts), c.factor);
+}
