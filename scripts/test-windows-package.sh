@@ -31,11 +31,10 @@ seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", b - a }'; }
 
 WORK=$(mktemp -d /tmp/nexo-winpkg.XXXXXX)
 SIM_PID=
-XVFB_PID=
 cleanup() {
   [[ -z $SIM_PID ]] || { kill -TERM "$SIM_PID" 2>/dev/null; wait "$SIM_PID" 2>/dev/null; } || true
   [[ -z ${WINEPREFIX:-} ]] || wineserver -k 2>/dev/null || true
-  [[ -z $XVFB_PID ]] || { kill -TERM "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; } || true
+  ! declare -F nexo_xvfb_stop >/dev/null || nexo_xvfb_stop
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -92,21 +91,10 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 
 echo "== A fresh Wine prefix"
 t0=$(now)
-export WINEPREFIX=$WORK/prefix
-export WINEDEBUG=-all
-# No Mono or Gecko offers; and no copies of the Start-menu entries in this machine's own menus.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-mkdir -p "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1
-wineserver -w
-# Without a window manager every window would wait for one as it closes; fonts that Debian's
-# Wine does not load by itself.
-printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n' >"$WORK/managed.reg"
-wine regedit /S "$(winepath -w "$WORK/managed.reg")" >/dev/null 2>&1
-cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-# One server for every program from here on (-p refuses while one still runs).
-wineserver -w
-wineserver -p
+source scripts/wine-prefix.sh
+nexo_wine_prefix "$WORK/prefix"
+# No copies of the Start-menu entries in this machine's own menus.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 echo "   $(seconds "$t0" "$(now)") s"
 # Everything of the prefix that names the tool, to compare before and after. The server
 # writes the registry files as it ends: it is stopped first, once nothing runs any more.
@@ -119,18 +107,9 @@ traces() {
 }
 traces >"$WORK/traces-before"
 
-DISPLAY_NUMBER=${NEXO_PACKAGE_DISPLAY:-92}
 if ((HAVE_DIALOG)); then
-  Xvfb ":$DISPLAY_NUMBER" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-  XVFB_PID=$!
-  for i in $(seq 100); do
-    [[ -e /tmp/.X11-unix/X$DISPLAY_NUMBER ]] && break
-    kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb on :$DISPLAY_NUMBER did not start: $(cat "$WORK/xvfb.log")"
-    sleep 0.1
-  done
+  nexo_xvfb_start "${NEXO_PACKAGE_DISPLAY:-92}" || fail "no virtual X server"
 fi
-export DISPLAY=":$DISPLAY_NUMBER"
-
 SLOT=$(( 0x$(printf '%s' "$PWD" | md5sum | cut -c1-2) % 200 ))
 SIM_PASSWORD="pkg-5678"
 printf '%s\n' "$SIM_PASSWORD" >"$WORK/password"
