@@ -9,6 +9,10 @@ NEXO_WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest l
 # Running the Windows programs: Wine with its 64-bit loader; python3 types at a console; the
 # desktop program's dialogs on a virtual X server.
 NEXO_WINE_PACKAGES=(wine wine64 python3 xvfb xauth)
+# The Windows release: the setup program (NSIS), signing, the zip.
+NEXO_WINDOWS_PACKAGING_PACKAGES=(nsis osslsigncode zip)
+# Trying it under Wine: a throwaway certificate, unpacking, and the dialog on a display of its own.
+NEXO_WINDOWS_PACKAGE_TEST_PACKAGES=(openssl unzip xvfb xdotool imagemagick)
 
 # nexo_install_deps [PACKAGE...]: installs those of the packages (default: NEXO_PACKAGES) that
 # are missing.

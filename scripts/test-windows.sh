@@ -239,6 +239,21 @@ shown=$(cd "$WIN" && typed_at_console "$CONSOLE_PASSWORD"$'\r' env LC_ALL=C.UTF-
 stop_sim
 echo "   not echoed, taken as typed"
 
+echo "-- the progress line and the German status lines at the console of nexo-backup-cli.exe"
+start_sim linux "$(address 11)" "$SEED" "$WORK/unused-11"
+shown=$(cd "$WIN" && typed_at_console "" env LC_ALL=de_DE.UTF-8 wine ./nexo-backup-cli.exe backup "$(address 11)" \
+  "$(winpath "$WORK/console-de.mrk")" --password-file "$(winpath "$WORK/password")" --time-scale "$SCALE")
+stop_sim
+[[ $shown == *"status 0"* ]] || { echo "$shown" >&2; fail "the backup at the console failed"; }
+# Drawn in place at the console, with its dash: characters beyond ASCII reach the console as such.
+grep -qE '\[[#-]{20}\] +[0-9]+%  .* '$'\xe2\x80\x93'' ' <<<"$shown" ||
+  { echo "$shown" >&2; fail "no progress line at the console"; }
+# Each status line shown once, with nothing of it written twice.
+(( $(grep -c "Die Verbindung zum NEXO wurde geschlossen\.\s*$" <<<"$shown") == 1 )) ||
+  { echo "$shown" >&2; fail "the last status line was not shown exactly once at the console"; }
+[[ $shown != *$'\xef\xbf\xbd'* ]] || { echo "$shown" >&2; fail "the console showed broken characters"; }
+echo "   progress line drawn, German lines shown once"
+
 echo "   $(seconds "$t0" "$(now)") s"
 
 echo "== The desktop program nexo-backup.exe under Wine"

@@ -21,6 +21,13 @@ std::string firstCharacters(const std::string& text, size_t count)
     return text;
 }
 
+size_t characterCount(const std::string& text)
+{
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
 }  // namespace
 
 void CProgressLine::show(const std::string& text)
@@ -77,14 +84,23 @@ void CProgressLine::erase()
 {
     if (!m_drawn)
         return;
-    m_err << kReturn << kEraseToEnd << std::flush;
+    if (m_escapes)
+        m_err << kReturn << kEraseToEnd << std::flush;
+    else
+        m_err << kReturn << std::string(m_shownWidth, ' ') << kReturn << std::flush;
     m_drawn = false;
+    m_shownWidth = 0;
 }
 
 void CProgressLine::draw()
 {
-    m_err << kReturn << m_text << kEraseToEnd << std::flush;
+    const size_t width = characterCount(m_text);
+    if (m_escapes)
+        m_err << kReturn << m_text << kEraseToEnd << std::flush;
+    else
+        m_err << kReturn << m_text << std::string(m_shownWidth > width ? m_shownWidth - width : 0, ' ') << std::flush;
     m_drawn = true;
+    m_shownWidth = std::max(width, m_shownWidth);
 }
 
 std::string terminalProgressText(const CProgressReport& r, const ProgressTexts& texts, const std::string& allSkds,

@@ -12,10 +12,13 @@
 // the error stream. Anything else the tool writes goes through around(), which takes the line
 // away first and puts it back after, so the line never mixes with a status line, a message
 // or a prompt. Any thread.
+//
+// Without escapes (a console that knows no escape sequences) the line is rubbed out with
+// spaces instead of erased to its end.
 class CProgressLine
 {
 public:
-    explicit CProgressLine(std::ostream& err) : m_err(err) {}
+    explicit CProgressLine(std::ostream& err, bool escapes = true) : m_err(err), m_escapes(escapes) {}
 
     // Draws text in place of the line shown (the same text is not drawn again).
     void show(const std::string& text);
@@ -37,9 +40,12 @@ private:
 
     std::mutex m_mutex;
     std::ostream& m_err;
+    const bool m_escapes;
     std::function<std::string()> m_source;
     std::string m_text;
     bool m_drawn = false;
+    // The characters on the terminal's line now, for the spaces that rub them out.
+    size_t m_shownWidth = 0;
 };
 
 // "[########------------]  40%  Backup of SKD 3 – 0:42 left", cut to fit columns - 1 characters

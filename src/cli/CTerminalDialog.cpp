@@ -38,7 +38,7 @@ bool readHiddenLine(const CliIo& io, const std::string& prompt, std::string& lin
 }
 
 CTerminalDialog::CTerminalDialog(CProtocol* job, std::string file, const CliIo& io)
-    : m_job(job), m_file(std::move(file)), m_io(io), m_progressLine(io.err)
+    : m_job(job), m_file(std::move(file)), m_io(io), m_progressLine(io.err, io.terminal.errorTakesEscapes())
 {
 }
 

@@ -14,6 +14,7 @@
 #include "job/CMessage.h"
 #include "job/CProtocol.h"
 #include "job/CRestoreCheck.h"
+#include "platform/FileSystem.h"
 #include "platform/Encoding.h"
 #include "platform/Language.h"
 #include "platform/Resources.h"
@@ -120,6 +121,11 @@ bool checkFile(int jobMode, const std::string& file, std::string& error)
         std::error_code ignored;
         const std::filesystem::file_status status = std::filesystem::status(pathOf(file), ignored);
         if (!std::filesystem::exists(status)) {
+            // The C++ library may not reach a path of 260 characters or more on Windows; the
+            // job reads through the platform's own calls, which do.
+            std::string content;
+            if (fsys::readFile(file, content))
+                return true;
             error = "the backup file " + file + " does not exist";
             return false;
         }
@@ -140,6 +146,9 @@ bool checkFile(int jobMode, const std::string& file, std::string& error)
     case ENOENT:
     case ENOTDIR:
         error = "the folder of " + file + " does not exist";
+        return false;
+    case ENAMETOOLONG:
+        error = "the path " + file + " is too long for this system";
         return false;
     default:
         error = "the backup file " + file + " may not be written (" + std::strerror(saveError) + ")";
@@ -294,6 +303,9 @@ int runCli(const std::vector<std::string>& args, const CliIo& io)
                "incompletely, 2 bad usage or an unreadable file. diff: 0 equal, 1 different, 2 trouble.\n"
                "fleet: 0 every site succeeded, 1 any did not, 2 a bad inventory or bad usage.");
     app.require_subcommand(1, 1);
+    // The same options on every system: on Windows a "/" starts a path, not an option.
+    // Subcommands take this over as they are added.
+    app.allow_windows_style_options(false);
     CLI::App* backup = app.add_subcommand("backup", "Gateway (and SKDs) to FILE");
     CLI::App* restore = app.add_subcommand("restore", "FILE to the gateway (and SKDs)");
     addJobOptions(backup, o);

@@ -29,12 +29,16 @@ public:
     virtual void guardProgressLine(bool /*on*/) {}
     // Its height in lines; 0 when not known.
     virtual int errorRows() { return 0; }
+    // Whether it moves the cursor on escape sequences; a console that shows them as
+    // characters gets its progress line rubbed out with spaces instead.
+    virtual bool errorTakesEscapes() { return true; }
     // One line typed there, without its line end, as UTF-8; false at the end of input. A
     // console whose bytes are not UTF-8 (Windows) reads its own characters instead of in.
     virtual bool readLine(std::istream& in, std::string& line) { return static_cast<bool>(std::getline(in, line)); }
 };
 
-// Standard input of this process.
+// The terminal of this process. On Windows, where a console shows characters rather than
+// bytes, its first use also makes std::cout and std::cerr write to a console as characters.
 CTerminal& systemTerminal();
 
 // The program's arguments as UTF-8, as runCli takes them: argv itself on POSIX; on Windows,

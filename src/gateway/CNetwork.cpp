@@ -66,7 +66,13 @@ bool CNetwork::connect(const std::string& address, uint16_t port, uint32_t timeo
             m_socket.close();
             return false;
         }
-        m_socket.waitFor(sock::Writable, timer.remaining());
+        int waitError = 0;
+        m_socket.waitFor(sock::Writable, timer.remaining(), &waitError);
+        if (waitError) {
+            // Ends like a refused connect: still Connecting, with the code.
+            m_connectError = waitError;
+            break;
+        }
         pumpMessages();
     }
     timer.stop();
@@ -116,7 +122,13 @@ int CNetwork::receiveSome(uint8_t* buffer, size_t length, const CTimer& deadline
         if (error != SOCK_WOULD_BLOCK || !deadline.isRunning())
             return -1;
         const bool connectPending = m_state == Connecting && m_connectError == SOCK_WOULD_BLOCK;
-        m_socket.waitFor(connectPending ? sock::Readable | sock::Writable : sock::Readable, deadline.remaining());
+        int waitError = 0;
+        m_socket.waitFor(connectPending ? sock::Readable | sock::Writable : sock::Readable, deadline.remaining(),
+                         &waitError);
+        if (waitError) {
+            m_lastError = waitError;
+            return -1;
+        }
         pumpMessages();
     }
 }
@@ -185,7 +197,12 @@ bool CNetwork::sendAll(const uint8_t* data, size_t length, uint32_t timeoutMs)
             m_lastError = SOCK_WOULD_BLOCK;
             return false;
         }
-        m_socket.waitFor(sock::Writable, timer.remaining());
+        int waitError = 0;
+        m_socket.waitFor(sock::Writable, timer.remaining(), &waitError);
+        if (waitError) {
+            m_lastError = waitError;
+            return false;
+        }
     }
     return true;
 }

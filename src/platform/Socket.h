@@ -58,8 +58,9 @@ public:
 
     // Blocks until the socket shows one of events (or Failed) or the time is over. Answers
     // the events seen, 0 after the time-out or on a closed socket. Signals do not end the
-    // wait early.
-    short waitFor(short events, std::chrono::nanoseconds timeout) const;
+    // wait early. When the wait itself fails it ends at once, answering Failed with *error
+    // the socket code (0 otherwise), so that no caller loops on it until its deadline.
+    short waitFor(short events, std::chrono::nanoseconds timeout, int* error = nullptr) const;
 
     // Non-blocking receive and send: the count, or -1 with *error set (10038 on a closed
     // socket). send never raises a signal.

@@ -138,3 +138,29 @@ TEST_F(Property, FileNamesAreUtf8)
     EXPECT_EQ(valueOf(again, "k"), "v");
     EXPECT_EQ(CProperty::checkSaveTarget(path(name)), 0);
 }
+
+TEST_F(Property, PathsNearAndBeyond260Characters)
+{
+    // Windows limits its plain paths to 259 characters, and the save's temporary name is about
+    // 30 longer than the target: both a target just short of the limit and one beyond it.
+    const std::string base = path("");
+    ASSERT_LT(base.size(), 190u);
+    const std::string folder = base + std::string(200 - base.size(), 'f');
+    ASSERT_TRUE(std::filesystem::create_directories(testsupport::utf8Path(folder)));
+    for (const size_t length : {250u, 259u, 300u}) {
+        const std::string file = folder + "/" + std::string(length - folder.size() - 5, 'n') + ".mrk";
+        ASSERT_EQ(file.size(), length);
+        SCOPED_TRACE(length);
+        EXPECT_EQ(CProperty::checkSaveTarget(file), 0);
+        {
+            CProperty property(file);
+            property.setValue("k", "v" + std::to_string(length));
+            ASSERT_TRUE(property.save()) << property.getLastError();
+            property.setValue("k", "w" + std::to_string(length));
+            ASSERT_TRUE(property.save()) << property.getLastError();  // replaces the file
+        }
+        CProperty again(file);
+        EXPECT_EQ(valueOf(again, "k"), "w" + std::to_string(length));
+    }
+    EXPECT_EQ(testsupport::folderEntries(folder).size(), 3u);  // no temporary left
+}

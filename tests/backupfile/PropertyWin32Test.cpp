@@ -9,7 +9,9 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <chrono>
 #include <string>
+#include <thread>
 
 using backupfiletest::TempDirTest;
 
@@ -104,4 +106,25 @@ TEST_F(WindowsProperty, SaveKeepsAttributesAndWritesThroughLinks)
     ASSERT_TRUE(viaLink.save()) << viaLink.getLastError();
     EXPECT_TRUE(::GetFileAttributesW(wide(link).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
     EXPECT_EQ(readFile(target), "k=new\r\n");
+}
+
+TEST_F(WindowsProperty, SaveWaitsOutAMomentaryHolder)
+{
+    // A virus scanner or the indexer opens a fresh file for a moment without letting it be
+    // replaced; a backup saves after every record and must not fail for that.
+    const std::string file = path("scanned.mrk");
+    writeFile(file, "k=old\r\n");
+    HANDLE held = ::CreateFileW(wide(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::thread scanner([held] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        ::CloseHandle(held);
+    });
+    CProperty property(file);
+    property.setValue("k", "new");
+    const bool saved = property.save();
+    scanner.join();
+    EXPECT_TRUE(saved) << property.getLastError();
+    EXPECT_EQ(readFile(file), "k=new\r\n");
+    EXPECT_EQ(entries(), std::vector<std::string>{"scanned.mrk"});
 }

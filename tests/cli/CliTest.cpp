@@ -377,6 +377,9 @@ TEST_F(Cli, BadUsageIsRefusedBeforeAnythingConnects)
         {"address too long", {"backup", "192.168.100.100.1", path("a.mrk")}, "16"},
         {"restore of a missing file", {"restore", address, path("missing.mrk")}, "missing.mrk does not exist"},
         {"restore of a folder", {"restore", address, path("folder")}, "cannot be read"},
+        // A path, not a Windows-style option ("FILE is required") on any system.
+        {"restore of a path that starts with /", {"restore", address, "/nexo-nowhere/a.mrk"},
+         "/nexo-nowhere/a.mrk does not exist"},
         {"backup into a missing folder", {"backup", address, path("nowhere/a.mrk")}, "nowhere"},
         {"backup below a file", {"backup", address, path("notdir/a.mrk")}, "notdir"},
         {"bad --skd", {"backup", address, path("a.mrk"), "--skd", "9"}, "--skd"},

@@ -121,3 +121,23 @@ TEST(ProgressLine, NeverDrawsAnOlderStageOverANewerOne)
     const std::string drawn = err.str();
     EXPECT_EQ(drawn.substr(drawn.rfind('\r')), "\rstage 2\033[K") << drawn;
 }
+
+// A console without escape sequences: the line is rubbed out with as many spaces as it showed,
+// and a shorter line covers the rest of a longer one.
+TEST(ProgressLine, WithoutEscapesRubbedOutWithSpaces)
+{
+    std::ostringstream err;
+    CProgressLine line(err, false);
+    line.show("[##] 50% \xC3\xA4");  // 10 characters in 11 bytes
+    line.show("[##] 5%");
+    line.around([] {});
+    line.show("ab");
+    line.clear();
+    EXPECT_EQ(err.str(), "\r[##] 50% \xC3\xA4"
+                         "\r[##] 5%   "
+                         "\r          \r"   // taken away around other output
+                         "\r[##] 5%"
+                         "\rab     "
+                         "\r       \r");
+    EXPECT_EQ(err.str().find('\033'), std::string::npos);
+}

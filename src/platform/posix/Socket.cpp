@@ -105,8 +105,10 @@ int Socket::takePendingError()
     return socketErrorFromErrno(value);
 }
 
-short Socket::waitFor(short events, std::chrono::nanoseconds timeout) const
+short Socket::waitFor(short events, std::chrono::nanoseconds timeout, int* error) const
 {
+    if (error)
+        *error = 0;
     if (!isOpen())
         return 0;
     short wanted = 0;
@@ -133,8 +135,13 @@ short Socket::waitFor(short events, std::chrono::nanoseconds timeout) const
                 seen |= Failed;
             return seen;
         }
-        if (rc == 0 || errno != EINTR)
+        if (rc == 0)
             return 0;
+        if (errno != EINTR) {
+            if (error)
+                *error = socketErrorFromErrno(errno);
+            return Failed;
+        }
     }
 }
 

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <functional>
 #include <vector>
 
 namespace fsys {
@@ -57,6 +58,38 @@ int errnoFromWin32(DWORD error)
     }
 }
 
+// The path as the wide functions take it: paths of MAX_PATH characters and more (a long
+// target plus the temporary name's 30) only in the extended-length form, which takes no "/",
+// "." or "..", so the full path is made first. Shorter paths stay as they are.
+std::wstring apiPath(const std::wstring& path)
+{
+    // 248: CreateDirectoryW's limit, below CreateFileW's 260.
+    constexpr size_t kShortEnough = 248;
+    if (path.size() < kShortEnough || path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0)
+        return path;
+    const DWORD n = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0)
+        return path;
+    std::wstring full(n, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    if (length == 0 || length >= n)
+        return path;
+    full.resize(length);
+    if (full.rfind(L"\\\\", 0) == 0)
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+DWORD attributesOf(const std::wstring& path)
+{
+    return ::GetFileAttributesW(apiPath(path).c_str());
+}
+
+HANDLE openFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
+{
+    return ::CreateFileW(apiPath(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
+}
+
 // What goes before a name to put it in the path's folder: empty (the current folder), a
 // drive ("C:", its current folder) or the folder with its trailing separator.
 std::wstring folderPrefix(const std::wstring& path)
@@ -91,12 +124,30 @@ int unreachableError(const std::wstring& path)
         const std::wstring up = folderOf(current);
         if (up == L"." || up == current)
             break;
-        const DWORD attributes = ::GetFileAttributesW(up.c_str());
+        const DWORD attributes = attributesOf(up);
         if (attributes != INVALID_FILE_ATTRIBUTES)
             return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ENOENT : ENOTDIR;
         current = up;
     }
     return ENOENT;
+}
+
+// Virus scanners and the search indexer open a file that has just been written for a moment,
+// without letting it be deleted or replaced: such a refusal is tried again for about a second
+// before it counts.
+bool retriedWhileBusy(const std::function<bool()>& attempt)
+{
+    constexpr DWORD kPausesMs[] = {10, 20, 40, 80, 150, 250, 450};
+    for (const DWORD pause : kPausesMs) {
+        if (attempt())
+            return true;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_LOCK_VIOLATION)
+            return false;
+        ::Sleep(pause);
+        ::SetLastError(error);
+    }
+    return attempt();
 }
 
 class Handle
@@ -132,11 +183,10 @@ int examine(const std::wstring& path, Target& target)
 {
     target.path = path;
     // Of the name itself: a symbolic link is not followed here.
-    const DWORD ownAttributes = ::GetFileAttributesW(path.c_str());
+    const DWORD ownAttributes = attributesOf(path);
     {
         // Follows links to the file they name.
-        Handle h(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        Handle h(openFile(path, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
         if (!h.valid()) {
             const DWORD error = ::GetLastError();
             if (error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY)
@@ -179,13 +229,16 @@ int examine(const std::wstring& path, Target& target)
     if (target.exists) {
         // The rename needs to write and delete the old file: refused by its permissions or
         // by a program that holds it open without letting it go.
-        Handle h(::CreateFileW(target.path.c_str(), GENERIC_WRITE | DELETE, kShareAll, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-        if (!h.valid())
+        HANDLE h = INVALID_HANDLE_VALUE;
+        if (!retriedWhileBusy([&] {
+                h = openFile(target.path, GENERIC_WRITE | DELETE, kShareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+                return h != INVALID_HANDLE_VALUE;
+            }))
             return errnoFromWin32(::GetLastError());
+        ::CloseHandle(h);
     }
     const std::wstring folder = folderOf(target.path);
-    const DWORD folderAttributes = ::GetFileAttributesW(folder.c_str());
+    const DWORD folderAttributes = attributesOf(folder);
     if (folderAttributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? unreachableError(target.path)
@@ -211,7 +264,7 @@ HANDLE createTemporary(const std::wstring& target, DWORD attributes, std::wstrin
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = temporaryName(target);
-        const HANDLE h = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
+        const HANDLE h = openFile(name, GENERIC_WRITE, 0, CREATE_NEW, attributes);
         if (h != INVALID_HANDLE_VALUE)
             return h;
         error = ::GetLastError();
@@ -265,8 +318,7 @@ bool readFile(const std::string& path, std::string& content)
     std::wstring wide;
     if (path.empty() || !win32::widen(path, wide))
         return false;
-    Handle h(::CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                           nullptr));
+    Handle h(openFile(wide, GENERIC_READ, kShareAll, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
     if (!h.valid())
         return false;
     std::string read;
@@ -309,7 +361,7 @@ int replaceFile(const std::string& path, const std::string& content)
 
     auto discard = [&](DWORD error) {
         h.close();
-        ::DeleteFileW(temporary.c_str());
+        ::DeleteFileW(apiPath(temporary).c_str());
         return errnoFromWin32(error);
     };
     if (!writeAll(h.get(), content))
@@ -319,7 +371,11 @@ int replaceFile(const std::string& path, const std::string& content)
     if (!h.close())
         return discard(::GetLastError());
     // Write-through: the call returns once the rename is on the disk too.
-    if (!::MoveFileExW(temporary.c_str(), target.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    const std::wstring from = apiPath(temporary);
+    const std::wstring to = apiPath(target.path);
+    if (!retriedWhileBusy([&] {
+            return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        }))
         return discard(::GetLastError());
     return 0;
 }

@@ -141,8 +141,10 @@ int Socket::takePendingError()
     return value;
 }
 
-short Socket::waitFor(short events, std::chrono::nanoseconds timeout) const
+short Socket::waitFor(short events, std::chrono::nanoseconds timeout, int* error) const
 {
+    if (error)
+        *error = 0;
     if (!isOpen())
         return 0;
     const SOCKET s = native(m_handle);
@@ -172,8 +174,11 @@ short Socket::waitFor(short events, std::chrono::nanoseconds timeout) const
                 seen |= Failed;
             return seen;
         }
-        if (rc < 0)
-            return 0;
+        if (rc == SOCKET_ERROR) {
+            if (error)
+                *error = ::WSAGetLastError();
+            return Failed;
+        }
         // Windows may end a wait a little before the time asked for; wait out the rest.
         if (std::chrono::steady_clock::now() >= deadline)
             return 0;
