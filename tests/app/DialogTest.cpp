@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "TestSupport.h"
 
 #include "CBackupApp.h"
 #include "DialogUnits.h"
@@ -244,7 +245,7 @@ TEST(MainDialog, StatusLinesFromTheWorker)
 TEST(MainDialog, ToolkitTextsFollowTheLanguage)
 {
     if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_de.qm"))
-        GTEST_SKIP() << "the toolkit's German texts are not installed";
+        SKIP_FOR_MISSING("the toolkit's German texts (Debian: qt6-translations-l10n)");
     const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
     const QByteArray saved = qgetenv("LC_ALL");
     qputenv("LC_ALL", "de_DE.UTF-8");
