@@ -20,6 +20,9 @@
 #include <QShowEvent>
 #include <QTemporaryDir>
 
+#include <QThread>
+
+#include <atomic>
 #include <thread>
 #include <unistd.h>
 
@@ -239,6 +242,54 @@ TEST(MainDialog, StatusLinesFromTheWorker)
         ASSERT_EQ(lines[i + 1].toStdString(), CMessage::getInstance()->formatText(145, double(i))) << i;
     EXPECT_TRUE(dialog.statusList()->selectedItems().isEmpty());
     EXPECT_EQ(dialog.statusList()->currentItem(), nullptr);
+}
+
+// The dialog is the worker's link: each request made on another thread runs on the dialog
+// thread, and the worker waits until it has been handled and gets its answer.
+TEST(MainDialog, WorkerRequestsRunOnTheDialogThreadAndWaitForTheirAnswer)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    CBackupDlg dialog;
+    dialog.show();
+    CDialogLink* link = &dialog;
+    std::atomic<int> answered{0};  // requests the worker has had its answer to
+    QThread* const gui = QThread::currentThread();
+    ModalScript script;
+    int fileDialogs = 0;
+    script.file = [&](QFileDialog& files) {
+        EXPECT_EQ(QThread::currentThread(), gui);
+        EXPECT_EQ(answered, fileDialogs) << "the worker went on before its file choice was answered";
+        if (fileDialogs++ == 1)
+            return int(QDialog::Rejected);
+        return execWith(files, [&] {
+            files.selectFile(dir.filePath("chosen.mrk"));
+            QMetaObject::invokeMethod(&files, "accept");
+        });
+    };
+    bool saved = false, opened = true;
+    std::string savePath, openPath = "kept";
+    long unknownAnswer = -1;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        saved = link->chooseFile(1, savePath);
+        ++answered;
+        opened = link->chooseFile(2, openPath);
+        ++answered;
+        link->messageBox("caja");
+        ++answered;
+        unknownAnswer = link->sendMessage(0x7777);
+        done = true;
+    });
+    EXPECT_TRUE(waitFor([&] { return done.load(); }, 20000));
+    worker.join();
+    EXPECT_EQ(fileDialogs, 2);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(QString::fromStdString(savePath), dir.filePath("chosen.mrk"));
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(openPath, "kept");
+    EXPECT_EQ(script.boxes, QStringList{"caja"});
+    EXPECT_EQ(unknownAnswer, 0);
 }
 
 // The file dialog and the message boxes speak the dialog's language, not always English.
