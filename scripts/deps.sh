@@ -1,7 +1,9 @@
 # Debian 12 packages the project needs; sourced by the scripts.
 NEXO_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libcli11-dev
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
-  xvfb xauth ccache libtomlplusplus-dev nlohmann-json3-dev)
+  xvfb xauth ccache libtomlplusplus-dev nlohmann-json3-dev
+  # The tests read numbers under a decimal-comma locale and check the toolkit's German texts.
+  locales-all qt6-translations-l10n)
 # The Windows build: the MinGW-w64 cross compiler with the posix thread model, GoogleTest's
 # sources (built with that compiler) and the header-only CLI11, TOML and JSON libraries.
 NEXO_WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix googletest libcli11-dev ccache

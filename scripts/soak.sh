@@ -3,8 +3,8 @@
 # against nexo-sim, each with a fault drawn at random from the simulator's options, and prints
 # what happened: exit statuses by fault and expected outcome, hangs, crashes, resident memory.
 #   scripts/soak.sh [N] [SEED]     N jobs (default 20); SEED repeats an earlier run's draws
-# It asserts nothing about the outcomes; it exits non-zero only when a job hung (ran past its
-# time limit), a program died of a signal, or a sanitizer reported something.
+# It exits non-zero when a job's exit status is not among those expected of its fault, a job
+# hung (ran past its time limit), a program died of a signal, or a sanitizer reported something.
 # Environment: BUILD_DIR (default build-asan, built like scripts/test.sh does), SOAK_SCALE
 # (--time-scale, default 0.01), SOAK_JOB_TIMEOUT (seconds per job, default 60).
 set -euo pipefail
@@ -147,7 +147,7 @@ timeout -k 5 "$limit" ./nexo-backup-cli backup "127.$NET.0.2" "$master107" --pas
 stop_sim "$SIM_PID"
 
 declare -A tally expected_of
-hangs=() crashes=() reports=()
+hangs=() crashes=() reports=() unexpected=()
 client_rss=() sim_rss=()
 start_time=$SECONDS
 for ((i = 1; i <= jobs; i++)); do
@@ -161,12 +161,14 @@ for ((i = 1; i <= jobs; i++)); do
   if [[ $mode == restore ]]; then
     if [[ " ${FAULT_ARGS[*]} " == *" --version 107 "* ]]; then cp "$master107" "$file"; else cp "$master" "$file"; fi
   fi
+  sim_seed=1
   if [[ $FAULT_NAME == none ]]; then
     address=$steady
     pid=$STEADY_PID
   else
     address="127.$NET.$((1 + i / 250)).$((i % 250 + 1))"
-    start_sim "$address" "$dir/sim.log" --seed "$((RANDOM % 1000 + 2))" "${FAULT_ARGS[@]}"
+    sim_seed=$((RANDOM % 1000 + 2))
+    start_sim "$address" "$dir/sim.log" --seed "$sim_seed" "${FAULT_ARGS[@]}"
     pid=$SIM_PID
   fi
 
@@ -179,13 +181,16 @@ for ((i = 1; i <= jobs; i++)); do
   client_rss+=("${rss:-0}")
 
   what="client exit $status"
-  trouble=$(( ${#hangs[@]} + ${#crashes[@]} + ${#reports[@]} ))
+  trouble=$(( ${#hangs[@]} + ${#crashes[@]} + ${#reports[@]} + ${#unexpected[@]} ))
   if ((status == 124 || status == 137)); then
     hangs+=("job $i ($mode, ${FAULT_NAME} ${FAULT_ARGS[*]})")
     what="HUNG (killed after $limit s)"
   elif ((status > 128)); then
     crashes+=("job $i ($mode, ${FAULT_NAME} ${FAULT_ARGS[*]}): client died of signal $((status - 128))")
     what="CRASHED (signal $((status - 128)))"
+  elif [[ /$EXPECT/ != */$status/* ]]; then
+    unexpected+=("job $i ($mode, ${FAULT_NAME} ${FAULT_ARGS[*]}): client exit $status, expected $EXPECT (run seed $seed, simulator seed $sim_seed)")
+    what+=" UNEXPECTED"
   fi
   if grep -Eq "$REPORT" "$dir/err.log"; then
     reports+=("job $i ($mode, ${FAULT_NAME} ${FAULT_ARGS[*]}): client: $(grep -Em1 "$REPORT" "$dir/err.log")")
@@ -212,7 +217,7 @@ for ((i = 1; i <= jobs; i++)); do
   printf 'job %3d  %-7s %-16s %-20s %-22s %3d.%d s  client %d MB\n' "$i" "$mode" "$FAULT_NAME" "${FAULT_ARGS[*]}" \
     "$what" $((ms / 1000)) $((ms % 1000 / 100)) "$(( ${rss:-0} / 1024 ))"
   # Keep what a job in trouble left for a look; drop the rest.
-  ((${#hangs[@]} + ${#crashes[@]} + ${#reports[@]} > trouble)) || rm -rf "$dir"
+  ((${#hangs[@]} + ${#crashes[@]} + ${#reports[@]} + ${#unexpected[@]} > trouble)) || rm -rf "$dir"
 done
 steady_rss_end=$(rss_kb "$STEADY_PID")
 steady_now=$(sed -n 's/^VmRSS:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$STEADY_PID/status")
@@ -250,9 +255,10 @@ echo "largest resident memory: client $(( $(max_of 0 "$n" "${client_rss[@]}") / 
 echo "steady simulator (jobs without a fault): resident $((steady_now_start / 1024)) MB (peak" \
   "$((steady_rss_start / 1024)) MB) after the first backup, $((steady_now / 1024)) MB (peak" \
   "$((steady_rss_end / 1024)) MB) at the end"
-echo "hangs: ${#hangs[@]}, crashes: ${#crashes[@]}, sanitizer reports: ${#reports[@]}"
-for x in "${hangs[@]}" "${crashes[@]}" "${reports[@]}"; do echo "  $x"; done
-if ((${#hangs[@]} + ${#crashes[@]} + ${#reports[@]})); then
+echo "unexpected exit statuses: ${#unexpected[@]}, hangs: ${#hangs[@]}, crashes: ${#crashes[@]}," \
+  "sanitizer reports: ${#reports[@]}"
+for x in "${unexpected[@]}" "${hangs[@]}" "${crashes[@]}" "${reports[@]}"; do echo "  $x"; done
+if ((${#unexpected[@]} + ${#hangs[@]} + ${#crashes[@]} + ${#reports[@]})); then
   keep=$(mktemp -d /tmp/nexo-soak-failed.XXXXXX)
   cp -r "$WORK"/. "$keep"/
   echo "soak: FAILED; the logs are in $keep"

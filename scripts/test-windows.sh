@@ -69,7 +69,7 @@ if ((UNIT)); then
   # ctest starts each test program through Wine (the toolchain's emulator).
   # One at a time: all Wine programs share one server, and two suites at once slow every
   # socket call enough to push replies past the 50 ms floor of the scaled time-outs.
-  ctest --test-dir "$WIN" --output-on-failure -j 1
+  ctest --test-dir "$WIN" --no-tests=error --output-on-failure -j 1
   echo "   $(seconds "$t0" "$(now)") s"
 fi
 

@@ -49,6 +49,14 @@ BarState barOf(const CBackupDlg& dialog)
     return {dialog.progressBar()->value(), dialog.progressLabel()->text()};
 }
 
+// The line under the bar once the bus scan has probed all eight addresses.
+QString scanText()
+{
+    CLangResources* lang = getLangResources();
+    return lang->text("APP_PROGRESS_SCAN") + ": " + lang->text("APP_PROGRESS_STEPS").arg("8", "8") +
+           QString::fromUtf8(" – ") + lang->text("APP_PROGRESS_LEFT").arg("0:00");
+}
+
 // One job through the dialog as a user runs it: type the address, press the button, answer
 // the file dialog, the password prompt and (for a backup) the SKD choice.
 struct JobRun {
@@ -97,8 +105,11 @@ JobRun runJob(const std::string& address, int mode, const QString& file, int mas
     };
     script.choice = [&](CSKDChooseDlg& choice) {
         return execWith(choice, [&] {
-            // The dialog reads the progress ten times a second, also while the choice is open.
-            QTest::qWait(250);
+            // The dialog reads the progress ten times a second, also while the choice is open:
+            // the bar comes to show the finished bus scan (or, failing that, whatever it shows
+            // after a generous wait, for the test to report).
+            const BarState scanDone{dialog.progressBar()->maximum(), scanText()};
+            waitFor([&] { return barOf(dialog) == scanDone; }, 20000);
             run.barAtChoice = barOf(dialog);
             for (int i = 0; i < choice.masterCombo()->count(); ++i)
                 run.comboEntries << choice.masterCombo()->itemText(i);
@@ -122,9 +133,7 @@ JobRun runJob(const std::string& address, int mode, const QString& file, int mas
     run.barAfter = barOf(dialog);
     run.barFull = dialog.progressBar()->maximum();
     run.doneText = getLangResources()->text("APP_PROGRESS_DONE");
-    CLangResources* lang = getLangResources();
-    run.scanText = lang->text("APP_PROGRESS_SCAN") + ": " + lang->text("APP_PROGRESS_STEPS").arg("8", "8") +
-                   QString::fromUtf8(" – ") + lang->text("APP_PROGRESS_LEFT").arg("0:00");
+    run.scanText = scanText();
     run.lines = dialog.statusLines();
     run.versionLine = CMessage::getInstance()->formatText(145, 108.0);
     run.closedLine = CMessage::getInstance()->formatText(137);

@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "TestSupport.h"
 
 #include "CBackupApp.h"
 #include "DialogUnits.h"
@@ -20,6 +21,9 @@
 #include <QTemporaryDir>
 #include <QValidator>
 
+#include <QThread>
+
+#include <atomic>
 #include <thread>
 #include <unistd.h>
 
@@ -241,11 +245,59 @@ TEST(MainDialog, StatusLinesFromTheWorker)
     EXPECT_EQ(dialog.statusList()->currentItem(), nullptr);
 }
 
+// The dialog is the worker's link: each request made on another thread runs on the dialog
+// thread, and the worker waits until it has been handled and gets its answer.
+TEST(MainDialog, WorkerRequestsRunOnTheDialogThreadAndWaitForTheirAnswer)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    CBackupDlg dialog;
+    dialog.show();
+    CDialogLink* link = &dialog;
+    std::atomic<int> answered{0};  // requests the worker has had its answer to
+    QThread* const gui = QThread::currentThread();
+    ModalScript script;
+    int fileDialogs = 0;
+    script.file = [&](QFileDialog& files) {
+        EXPECT_EQ(QThread::currentThread(), gui);
+        EXPECT_EQ(answered, fileDialogs) << "the worker went on before its file choice was answered";
+        if (fileDialogs++ == 1)
+            return int(QDialog::Rejected);
+        return execWith(files, [&] {
+            files.selectFile(dir.filePath("chosen.mrk"));
+            QMetaObject::invokeMethod(&files, "accept");
+        });
+    };
+    bool saved = false, opened = true;
+    std::string savePath, openPath = "kept";
+    long unknownAnswer = -1;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        saved = link->chooseFile(1, savePath);
+        ++answered;
+        opened = link->chooseFile(2, openPath);
+        ++answered;
+        link->messageBox("caja");
+        ++answered;
+        unknownAnswer = link->sendMessage(0x7777);
+        done = true;
+    });
+    EXPECT_TRUE(waitFor([&] { return done.load(); }, 20000));
+    worker.join();
+    EXPECT_EQ(fileDialogs, 2);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(QString::fromStdString(savePath), dir.filePath("chosen.mrk"));
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(openPath, "kept");
+    EXPECT_EQ(script.boxes, QStringList{"caja"});
+    EXPECT_EQ(unknownAnswer, 0);
+}
+
 // The file dialog and the message boxes speak the dialog's language, not always English.
 TEST(MainDialog, ToolkitTextsFollowTheLanguage)
 {
     if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_de.qm"))
-        GTEST_SKIP() << "the toolkit's German texts are not installed";
+        SKIP_FOR_MISSING("the toolkit's German texts (Debian: qt6-translations-l10n)");
     const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
     const QByteArray saved = qgetenv("LC_ALL");
     qputenv("LC_ALL", "de_DE.UTF-8");

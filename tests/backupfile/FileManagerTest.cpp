@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <string>
@@ -122,11 +124,20 @@ TEST_F(FileManager, NumbersUseLeadingNumberRules)
         content += "N" + std::to_string(i) + "=" + cases[i].text + "\n";
     writeFile(file, content);
 
-    // The decimal point is "." whatever the process locale says, where such a locale exists.
-    const std::string oldLocale = std::setlocale(LC_NUMERIC, nullptr);
-    for (const char* comma : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"})
-        if (std::setlocale(LC_NUMERIC, comma))
+    // The decimal point is "." whatever the process locale says: read under one that writes ",".
+    struct RestoreLocale {
+        std::string old = std::setlocale(LC_NUMERIC, nullptr);
+        ~RestoreLocale() { std::setlocale(LC_NUMERIC, old.c_str()); }
+    } restoreLocale;
+    bool commaLocale = false;
+    for (const char* comma : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German_Germany.1252", "de-DE"})
+        if (std::setlocale(LC_NUMERIC, comma) && std::strcmp(std::localeconv()->decimal_point, ",") == 0) {
+            commaLocale = true;
             break;
+        }
+    if (!commaLocale)
+        SKIP_FOR_MISSING("a locale with a decimal comma (de_DE.UTF-8 or fr_FR.UTF-8; Debian: locales-all)");
+    ASSERT_EQ(std::strtod("1,5", nullptr), 1.5) << "the C library does not read with the comma locale";
 
     CFileManager* fm = getFileManager();
     fm->open(file);
@@ -137,7 +148,6 @@ TEST_F(FileManager, NumbersUseLeadingNumberRules)
     }
     EXPECT_EQ(fm->getInt("Missing"), 0);
     EXPECT_EQ(fm->getFloat("Missing"), 0.0f);
-    std::setlocale(LC_NUMERIC, oldLocale.c_str());
 }
 
 TEST_F(FileManager, ReadDataDecodesAtMostNFromTheWholeValue)

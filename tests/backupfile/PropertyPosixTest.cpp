@@ -8,8 +8,11 @@
 #include <csignal>
 #include <string>
 
+#include <grp.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using backupfiletest::TempDirTest;
@@ -70,15 +73,55 @@ TEST_F(PosixProperty, NeverReplacesAPipeOrDeviceWithAPlainFile)
 
 TEST_F(PosixProperty, RefusesTargetWithoutWritePermission)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root may write any file";
     const std::string file = path("locked.mrk");
     writeFile(file, "k=old\r\n");
     ASSERT_EQ(chmod(file.c_str(), 0444), 0);
-    CProperty property(file);
-    property.setValue("k", "new");
-    EXPECT_FALSE(property.save());
-    EXPECT_EQ(property.getLastError(), EACCES);
+
+    // Root may write any file: as root the save runs in a child that has become an ordinary
+    // user first, the owner of the folder and the file, as a user saving over their own
+    // read-only backup is.
+    uid_t uid = geteuid();
+    gid_t gid = getegid();
+    if (uid == 0) {
+        const passwd* nobody = getpwnam("nobody");
+        if (!nobody || nobody->pw_uid == 0)
+            SKIP_FOR_MISSING("an unprivileged user \"nobody\" to save as");
+        uid = nobody->pw_uid;
+        gid = nobody->pw_gid;
+        ASSERT_EQ(chown(m_temp.dir().c_str(), uid, gid), 0);
+        ASSERT_EQ(chown(file.c_str(), uid, gid), 0);
+    }
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The child only reports through the pipe; the checks stay in the parent.
+        close(pipeFds[0]);
+        int result[3] = {-1, -1, -1};
+        const bool dropped = geteuid() != 0 || (setgroups(0, nullptr) == 0 && setgid(gid) == 0 && setuid(uid) == 0);
+        if (dropped && geteuid() != 0) {
+            CProperty property(file);
+            property.setValue("k", "new");
+            result[0] = 0;
+            result[1] = property.save() ? 1 : 0;
+            result[2] = property.getLastError();
+        }
+        const ssize_t written = write(pipeFds[1], result, sizeof result);
+        _exit(written == static_cast<ssize_t>(sizeof result) ? 0 : 1);
+    }
+    close(pipeFds[1]);
+    int result[3] = {-1, -1, -1};
+    const ssize_t got = read(pipeFds[0], result, sizeof result);
+    close(pipeFds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    ASSERT_EQ(got, static_cast<ssize_t>(sizeof result));
+    ASSERT_EQ(result[0], 0) << "could not become user " << uid;
+
+    EXPECT_EQ(result[1], 0) << "the save went through";
+    EXPECT_EQ(result[2], EACCES);
     EXPECT_EQ(readFile(file), "k=old\r\n");
     EXPECT_EQ(entries(), std::vector<std::string>{"locked.mrk"});
 }

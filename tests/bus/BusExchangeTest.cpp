@@ -36,6 +36,16 @@ protected:
         return peer;
     }
 
+    // Waits (10 s at most) until something, or the end of the stream, waits to be read on the
+    // bus connection: a peer's write has arrived.
+    static bool inputArrives()
+    {
+        struct Access : CKandoNetwork {
+            static const sock::Socket& socketOf(const CNetwork& net) { return net.*(&Access::m_socket); }
+        };
+        return Access::socketOf(*getKandoNetwork()).waitFor(sock::Readable, std::chrono::seconds(10)) != 0;
+    }
+
     CKandoProtocol m_protocol;
 };
 
@@ -53,6 +63,9 @@ TEST_F(BusExchange, RequestGoesOutWithItsHeader)
 
 TEST_F(BusExchange, PresenceProbeAnswers)
 {
+    // The probe's wait is for the whole header: 200 ms, not the 50 ms floor, leaves a loaded
+    // machine room for the header that comes in 5 ms pieces.
+    testsupport::ScopedTimeScale scale{0.2};
     struct Case {
         const char* name;
         ScriptedPeer::Script script;
@@ -230,7 +243,7 @@ TEST_F(BusExchange, LateReplyIsDiscardedBeforeTheNextRequest)
         p.write(reply(0xC2, 0x02, {0x00}));  // left over from an earlier exchange
         p.readMessage();                     // and no answer to this one
     });
-    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(inputArrives());
     EXPECT_EQ(m_protocol.lookupBusForId(0xC2), 0);
 }
 
@@ -258,7 +271,7 @@ TEST_F(BusExchange, SendFailureReportsTheConnectionsLastError)
 {
     auto peer = connectTo([](ScriptedPeer& p) { p.closeConnection(); });
     peer.reset();
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(inputArrives());  // the end of the stream
     m_protocol.setProgMode(1);
     const auto lines = m_dialog.lines();
     ASSERT_EQ(lines.size(), 1u);

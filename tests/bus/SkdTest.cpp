@@ -18,6 +18,9 @@ namespace {
 
 using bustest::kBusPort;
 constexpr size_t kArea = 62000;
+// Where a test counts requests exactly, no good reply may miss its wait on a loaded machine:
+// 200 ms per chunk instead of the 50 ms floor.
+constexpr double kExactCountScale = 0.2;
 
 Bytes randomBytes(size_t n, uint32_t seed)
 {
@@ -157,6 +160,7 @@ std::string failedBox(const std::string& list)
 
 TEST_F(SkdJob, FullBackupOfTwoSkds)
 {
+    testsupport::ScopedTimeScale scale{kExactCountScale};
     sim::Simulator& sim = startSim({1, 2});
     m_protocol->setProgMode(1);
     backup({"1", "2"}, 0);
@@ -188,6 +192,7 @@ TEST_F(SkdJob, FullBackupOfTwoSkds)
 
 TEST_F(SkdJob, MasterBackupReadsTheMasterOnly)
 {
+    testsupport::ScopedTimeScale scale{kExactCountScale};
     sim::Simulator& sim = startSim({1, 2, 3});
     backup({"1", "2", "3"}, 3);
 
@@ -223,9 +228,7 @@ TEST_F(SkdJob, SilentSkd)
 // A reply that is lost, broken or empty is asked for again; the image holds exactly the SKD's bytes.
 TEST_F(SkdJob, BackupRecoversFromBadReplies)
 {
-    // The request counts are exact, so no good reply may miss its wait on a loaded machine:
-    // 200 ms per chunk instead of the 50 ms floor.
-    testsupport::ScopedTimeScale scale{0.2};
+    testsupport::ScopedTimeScale scale{kExactCountScale};
     struct Case {
         const char* name;
         sim::Faults faults;
@@ -418,6 +421,7 @@ TEST_F(SkdJob, UnusableImageTouchesNoSkd)
 
 TEST_F(SkdJob, UnacknowledgedChunkIsSentAgain)
 {
+    testsupport::ScopedTimeScale scale{kExactCountScale};
     const Bytes image = randomBytes(kArea, 21);
     getFileManager()->setInt("SKD0.MASTER", 192);
     writeImage(1, image);

@@ -16,6 +16,12 @@
 
 namespace testsupport {
 
+bool inCi()
+{
+    const char* ci = std::getenv("CI");
+    return ci && *ci;
+}
+
 std::string loopbackAddress(int n)
 {
     const char* env = std::getenv("NEXO_TEST_NET");

@@ -14,6 +14,19 @@
 
 namespace testsupport {
 
+// Whether the tests run in CI (the environment variable CI is set and not empty).
+bool inCi();
+
+// Skips the test when the machine lacks something it needs (a locale, a package, a user):
+// a reason to fix the machine, not a pass. In CI the test fails instead, so that a green run
+// never stands for a path nobody tested. Use in the test body only, like GTEST_SKIP.
+#define SKIP_FOR_MISSING(what)                                                               \
+    do {                                                                                     \
+        if (::testsupport::inCi())                                                           \
+            FAIL() << "missing on this machine (CI is set, so not skipped): " << what;        \
+        GTEST_SKIP() << "missing on this machine: " << what;                                 \
+    } while (0)
+
 // A loopback address of this test program's own: 127.<NEXO_TEST_NET>.<hi>.<lo>.
 // The index comes from CMake (fixed per test program), n from the test itself.
 std::string loopbackAddress(int n);

@@ -60,15 +60,17 @@ TEST_F(DataNetworkTest, SendsFramesWhole)
 TEST_F(DataNetworkTest, HeaderArrivingOneByteAtATimeIsAssembled)
 {
     open(11);
+    // Each piece restarts the time-out: 100 ms gaps, 500 ms for each, 600 ms for the header.
+    // Unscaled, so that a loaded machine has room.
+    testsupport::ScopedTimeScale unscaled{1.0};
     std::thread writer([&] {
         for (uint8_t b : Bytes{1, 4, 2, 3, 0, 0, 0, 9, 8, 7}) {
             peer.send({b});
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     });
     CFrame frame;
-    // Each piece restarts the time-out: 20 ms gaps under a 50 ms floor-scaled limit.
-    EXPECT_EQ(net.receiveHeader(frame, 7, 120000), 3);
+    EXPECT_EQ(net.receiveHeader(frame, 7, 500), 3);
     EXPECT_TRUE(net.receiveData(frame, 3));
     writer.join();
     EXPECT_EQ(frame.getType(), 4);

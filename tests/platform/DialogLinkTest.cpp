@@ -4,27 +4,101 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
+#include <string>
 #include <thread>
+#include <vector>
 
-TEST(DialogLink, RequestsReachHandlersInOrderFromAnyThread)
+namespace {
+
+// The direct link with handlers that keep no lock of their own: only the link keeps two
+// requests apart. A handler that finds another one running counts an overlap.
+class RecordingLink : public CDirectDialogLink
 {
-    testsupport::FakeDialog dialog;
-    dialog.filePath = "/tmp/x.mrk";
-    std::thread worker([&] {
-        dialog.addLine("uno");
-        EXPECT_EQ(dialog.sendMessage(WM_ASK_PASSWORD), 1);
-        std::string path;
-        EXPECT_TRUE(dialog.chooseFile(1, path));
-        EXPECT_EQ(path, "/tmp/x.mrk");
-        dialog.messageBox("caja");
-        dialog.addLine("dos");
-        dialog.sendMessage(WM_JOB_DONE);
-    });
-    worker.join();
-    EXPECT_EQ(dialog.lines(), (std::vector<std::string>{"uno", "dos"}));
-    EXPECT_EQ(dialog.messages(), (std::vector<unsigned>{WM_ASK_PASSWORD, WM_JOB_DONE}));
-    EXPECT_EQ(dialog.boxes(), std::vector<std::string>{"caja"});
+public:
+    struct Entry {
+        int thread;
+        int sequence;
+    };
+    std::vector<Entry> handled;  // guarded by the link alone
+    std::atomic<int> overlaps{0};
+
+protected:
+    void onStatusLine(const std::string& line) override { record(line); }
+    long onMessage(unsigned, long wParam, long lParam) override
+    {
+        record(wParam, lParam);
+        return wParam * 100000 + lParam;  // the answer belongs to this request only
+    }
+    bool onChooseFile(int jobMode, std::string& path) override
+    {
+        path = std::to_string(jobMode);
+        record(jobMode / 100000, jobMode % 100000);
+        return true;
+    }
+    void onMessageBox(const std::string& text) override { record(text); }
+
+private:
+    void record(const std::string& text)
+    {
+        const auto dash = text.find('-');
+        record(std::stol(text.substr(0, dash)), std::stol(text.substr(dash + 1)));
+    }
+    void record(long thread, long sequence)
+    {
+        if (m_busy.exchange(true))
+            ++overlaps;
+        std::this_thread::yield();  // room for another request to break in
+        handled.push_back({static_cast<int>(thread), static_cast<int>(sequence)});
+        m_busy = false;
+    }
+
+    std::atomic<bool> m_busy{false};
+};
+
+}  // namespace
+
+// Several workers at once: one request at a time, each caller gets its own answer, and each
+// thread's requests are handled in the order it made them.
+TEST(DialogLink, DirectLinkServesSeveralThreadsOneRequestAtATime)
+{
+    RecordingLink link;
+    constexpr int kThreads = 4;
+    constexpr int kRequests = 400;
+    std::atomic<int> wrongAnswers{0};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < kThreads; ++t)
+        workers.emplace_back([&, t] {
+            for (int i = 0; i < kRequests; ++i) {
+                const std::string tag = std::to_string(t) + "-" + std::to_string(i);
+                switch (i % 4) {
+                case 0:
+                    if (link.sendMessage(WM_ASK_PASSWORD, t, i) != t * 100000L + i)
+                        ++wrongAnswers;
+                    break;
+                case 1: {
+                    std::string path;
+                    if (!link.chooseFile(t * 100000 + i, path) || path != std::to_string(t * 100000 + i))
+                        ++wrongAnswers;
+                    break;
+                }
+                case 2: link.addLine(tag); break;
+                default: link.messageBox(tag); break;
+                }
+            }
+        });
+    for (std::thread& w : workers)
+        w.join();
+
+    EXPECT_EQ(link.overlaps, 0);
+    EXPECT_EQ(wrongAnswers, 0);
+    ASSERT_EQ(link.handled.size(), size_t(kThreads * kRequests));
+    std::vector<int> next(kThreads, 0);
+    for (const RecordingLink::Entry& e : link.handled) {
+        ASSERT_TRUE(e.thread >= 0 && e.thread < kThreads) << e.thread;
+        EXPECT_EQ(e.sequence, next[e.thread]++) << "thread " << e.thread;
+    }
 }
 
 TEST(DialogLink, RequestFromInsideHandlerRunsAtOnce)
@@ -37,14 +111,6 @@ TEST(DialogLink, RequestFromInsideHandlerRunsAtOnce)
     };
     EXPECT_EQ(dialog.sendMessage(WM_SKD_CHOOSE), 7);
     EXPECT_EQ(dialog.lines(), std::vector<std::string>{"durante la búsqueda"});
-}
-
-TEST(DialogLink, CancelledFileDialog)
-{
-    testsupport::FakeDialog dialog;
-    std::string path = "keep";
-    EXPECT_FALSE(dialog.chooseFile(2, path));
-    EXPECT_EQ(path, "keep");
 }
 
 // A report returns at once even while the dialog thread is busy in a handler, and the dialog

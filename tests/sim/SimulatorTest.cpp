@@ -545,13 +545,15 @@ TEST(SimState, SavedAfterAConnectionThatChangedIt)
         ASSERT_TRUE(client.connect(config.address, 11574));
         EXPECT_EQ(client.gatewayReply({1, 1, 2, 2, 0, 0, 0, 0x10, 0x20}, 3), (Bytes{1, 5, 2}));
     }
+    // Saved once the simulator has seen the connection end: wait for it, 20 s at most.
+    const Bytes expected{0x10, 0x20};
     Bytes saved;
-    for (int i = 0; i < 300 && saved.empty(); ++i) {
+    for (const auto deadline = Clock::now() + std::chrono::seconds(20); saved != expected && Clock::now() < deadline;) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         const std::string text = testsupport::readFile(temp.path("object2.bin"));
         saved.assign(text.begin(), text.end());
     }
-    EXPECT_EQ(saved, (Bytes{0x10, 0x20}));
+    EXPECT_EQ(saved, expected);
 }
 
 TEST(SimLifecycle, StopsPromptlyWhileBusy)
@@ -564,7 +566,12 @@ TEST(SimLifecycle, StopsPromptlyWhileBusy)
     ASSERT_TRUE(bus.connect(config.address, 11575));
     gateway.send({1, 7, 0});
     bus.send(sim::wire::busMessage(1, sim::wire::busFrame(0xC1, 0x02, 0xF0, {0})));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Both requests taken, so both replies are being held back when the stop comes.
+    for (const auto deadline = Clock::now() + std::chrono::seconds(20);
+         (sim->gatewayRequests().empty() || sim->busRequests().empty()) && Clock::now() < deadline;)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(sim->gatewayRequests().size(), 1u);
+    ASSERT_EQ(sim->busRequests().size(), 1u);
     auto t0 = Clock::now();
     sim->stop();
     EXPECT_LT(Clock::now() - t0, std::chrono::seconds(2));
