@@ -88,6 +88,10 @@ bool CProperty::save()
     std::string content;
     std::vector<std::string> keys;
     m_map->getKeys(keys);
+    // Loading skips a byte order mark at the file's start: a first key that begins with those
+    // bytes would lose them on the next load, so a blank line (which loading ignores) goes first.
+    if (!keys.empty() && keys.front().compare(0, 3, "\xEF\xBB\xBF") == 0)
+        content.append("\r\n");
     for (const std::string& key : keys) {
         std::string value;
         m_map->getValue(key, value);

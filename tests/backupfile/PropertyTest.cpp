@@ -73,6 +73,23 @@ TEST_F(Property, SavesCrLfLinesInTreeOrder)
     EXPECT_EQ(readFile(file), "M=1\r\nT=2\r\nD=a=b\r\n");
 }
 
+// A key that begins with a byte order mark's bytes must survive a save and a load: written
+// first, it would otherwise read as a mark the loader skips. (Found by the backup-file fuzzer.)
+TEST_F(Property, KeyWithMarkBytesSurvivesSaveAndLoad)
+{
+    const std::string file = path("mark.mrk");
+    writeFile(file, "empty\n\xEF\xBB\xBF=0\r\n\xEF\xBB\xBFm=w\r\n");
+    {
+        CProperty property(file);
+        ASSERT_EQ(valueOf(property, "\xEF\xBB\xBFm"), "w");
+        property.setValue("\xEF\xBB\xBFm", "x");
+        EXPECT_TRUE(property.flush());
+    }
+    CProperty again(file);
+    EXPECT_EQ(valueOf(again, "\xEF\xBB\xBFm"), "x");
+    EXPECT_EQ(valueOf(again, "m"), "<missing>");
+}
+
 TEST_F(Property, ReadingNeverRewritesTheFile)
 {
     // LF endings and lines the loader skips: a rewrite would change both.
