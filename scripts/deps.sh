@@ -44,3 +44,23 @@ nexo_cmake_cache_args() {
     echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
   fi
 }
+
+# nexo_linux_programs TARGET...: the Linux build the Windows checks run against (LINUX_BUILD_DIR,
+# else build-asan/ when scripts/test.sh has made it, else build/, configured when missing), with
+# TARGET... built; sets LINUX to its absolute path.
+nexo_linux_programs() {
+  if [[ -n ${LINUX_BUILD_DIR:-} ]]; then
+    LINUX=$LINUX_BUILD_DIR
+  elif [[ -f build-asan/CMakeCache.txt ]]; then
+    LINUX=build-asan
+  else
+    LINUX=build
+    nexo_install_deps
+    if [[ ! -f $LINUX/CMakeCache.txt ]]; then
+      cmake -S . -B "$LINUX" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(nexo_cmake_cache_args) >/dev/null
+    fi
+  fi
+  cmake --build "$LINUX" -j "$(nproc)" --target "$@"
+  LINUX=$(realpath "$LINUX")
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+}

@@ -75,19 +75,7 @@ for file in "${signed[@]}"; do verify "$file"; done
 echo "   ${#signed[@]} files signed and verified"
 rm -rf "$WORK/zipcheck"
 
-if [[ -n ${LINUX_BUILD_DIR:-} ]]; then
-  LINUX=$LINUX_BUILD_DIR
-elif [[ -f build-asan/CMakeCache.txt ]]; then
-  LINUX=build-asan
-else
-  LINUX=build
-  nexo_install_deps
-  [[ -f $LINUX/CMakeCache.txt ]] ||
-    cmake -S . -B "$LINUX" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(nexo_cmake_cache_args) >/dev/null
-fi
-cmake --build "$LINUX" -j "$(nproc)" --target nexo-sim
-LINUX=$(realpath "$LINUX")
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+nexo_linux_programs nexo-sim
 
 echo "== A fresh Wine prefix"
 t0=$(now)

@@ -38,20 +38,7 @@ bash scripts/build-windows.sh
 WIN=$(realpath "${BUILD_DIR:-build-win}")
 echo "== Windows build: $(seconds "$t0" "$(now)") s"
 
-if [[ -n ${LINUX_BUILD_DIR:-} ]]; then
-  LINUX=$LINUX_BUILD_DIR
-elif [[ -f build-asan/CMakeCache.txt ]]; then
-  LINUX=build-asan
-else
-  LINUX=build
-  nexo_install_deps
-  if [[ ! -f $LINUX/CMakeCache.txt ]]; then
-    cmake -S . -B "$LINUX" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(nexo_cmake_cache_args) >/dev/null
-  fi
-fi
-cmake --build "$LINUX" -j "$(nproc)" --target nexo-backup-cli nexo-sim
-LINUX=$(realpath "$LINUX")
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+nexo_linux_programs nexo-backup-cli nexo-sim
 
 echo "== Wine's first start (creates the prefix in ${WINEPREFIX:-$WIN/wine} when there is none)"
 t0=$(now)
